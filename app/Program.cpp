@@ -1,0 +1,48 @@
+#include "app/Program.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/SfpApp.h"
+#include "platform/QtPlatform.h"
+
+namespace {
+
+// Without a display Qt aborts with a terse message of its own; say what to do instead.
+bool HaveDisplay() {
+#if defined(Q_OS_LINUX)
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform != nullptr && *platform != '\0') {
+        return true;
+    }
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+#else
+    return true;
+#endif
+}
+
+}  // namespace
+
+int RunProgram(int argc, char** argv) {
+    if (!HaveDisplay()) {
+        std::fprintf(stderr,
+                     "aq3310-sfp: no display. Start it on a desktop, under xvfb-run, or with "
+                     "QT_QPA_PLATFORM=offscreen.\n");
+        return 2;
+    }
+    QApplication qapp(argc, argv);
+    CQtPlatform platform;
+    SetPlatform(&platform);
+    int status = 0;
+    {
+        CSfpApp app(JoinArguments(argc - 1, argv + 1));
+        app.InitInstance();
+        status = QApplication::exec();
+        app.ReleaseAll();
+    }
+    SetPlatform(nullptr);
+    return status;
+}

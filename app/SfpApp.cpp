@@ -1,0 +1,70 @@
+#include "app/SfpApp.h"
+
+#include <cassert>
+
+#include "app/MainFrame.h"
+#include "instrument/EmulatedInstrument.h"
+#include "instrument/StatusReporting.h"
+#include "platform/DialogColors.h"
+#include "platform/native/Platform.h"
+
+namespace {
+CSfpApp* g_pApp = nullptr;
+}
+
+CSfpApp::CSfpApp(const std::string& commandLine) : m_commandLine(commandLine) { g_pApp = this; }
+
+CSfpApp::~CSfpApp() {
+    if (g_pApp == this) {
+        g_pApp = nullptr;
+    }
+}
+
+CSfpApp& SfpApp() {
+    assert(g_pApp != nullptr);
+    return *g_pApp;
+}
+
+void ReportInstrumentStatus(ViStatus status) {
+    ReportInstrumentStatus(status, *SfpApp().m_pInstrument);
+}
+
+bool CSfpApp::InitInstance() {
+    SetDialogBkColor(kColorLightGrey, MakeRgb(0, 0, 0));
+    m_pMainWnd = new CMainFrame();
+    m_pMainWnd->SetUp();
+    return true;
+}
+
+int CSfpApp::GetSlot() const {
+    return m_pInstrument != nullptr && m_pInstrument->IsLive() ? m_nSlot : -1;
+}
+
+bool CSfpApp::ConnectInstrument() {
+    m_strResourceName = "Emulated";
+    if (m_pInstrument != nullptr) {
+        return false;
+    }
+    GetPlatform().BeginWaitCursor();
+    CreateEmulatedInstrument();
+    return true;
+}
+
+void CSfpApp::CreateEmulatedInstrument() {
+    m_crStatus = kColorDarkGrey;
+    m_pInstrument = std::make_unique<CEmulatedInstrument>();
+    GetPlatform().EndWaitCursor();
+}
+
+void CSfpApp::ReleaseAll() {
+    for (auto& object : m_panelList) {
+        object.reset();
+    }
+    m_panelList.clear();
+    m_pCurrentPanel = nullptr;
+    m_pInstrument.reset();
+}
+
+QWidget* CSfpApp::MainWindowWidget() const {
+    return m_pMainWnd != nullptr ? m_pMainWnd->Client() : nullptr;
+}

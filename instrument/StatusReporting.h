@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "instrument/VisaTypes.h"
+
+class CInstrument;
+
+// A module whose error queue never reports empty would otherwise keep the user clicking
+// forever; after this many messages the read-out stops.
+constexpr int kMaxErrorQueueMessages = 100;
+
+// Shows the user what a failed status means: the module's queued errors one by one with a
+// beep each, the time-out message, or the driver's text for the status. The main frame's tick
+// is stopped while the messages are open and restarted on every path.
+void ReportInstrumentStatus(ViStatus status, CInstrument& instrument);
+
+// "Instrument reports error: %s" with the whole text in place of "%s".
+std::string ComposeInstrumentError(const std::string& text);

@@ -1,0 +1,61 @@
+#pragma once
+// The few VISA types and values this program uses, declared from the published standard.
+// Fixed-width on every platform: a status is signed 32-bit, a session unsigned 32-bit.
+
+#include <cstdint>
+
+using ViStatus = std::int32_t;
+using ViSession = std::uint32_t;
+using ViObject = std::uint32_t;
+using ViFindList = std::uint32_t;
+using ViAttr = std::uint32_t;
+using ViAccessMode = std::uint32_t;
+using ViInt16 = std::int16_t;
+using ViUInt16 = std::uint16_t;
+using ViInt32 = std::int32_t;
+using ViUInt32 = std::uint32_t;
+using ViBoolean = std::uint16_t;
+using ViChar = char;
+using ViByte = unsigned char;
+
+// A status written as an unsigned hexadecimal literal must be cast once, here, so that every
+// comparison in the program is between two signed 32-bit values.
+constexpr ViStatus ViStatusFromBits(std::uint32_t bits) { return static_cast<ViStatus>(bits); }
+
+constexpr ViStatus VI_SUCCESS = 0;
+constexpr ViSession VI_NULL = 0;
+constexpr ViStatus VI_SUCCESS_MAX_CNT = ViStatusFromBits(0x3FFF0006);
+constexpr ViStatus VI_WARN_UNKNOWN_STATUS = ViStatusFromBits(0x3FFF0085);
+
+constexpr ViStatus VI_ERROR_SYSTEM_ERROR = ViStatusFromBits(0xBFFF0000);
+constexpr ViStatus VI_ERROR_INV_OBJECT = ViStatusFromBits(0xBFFF000E);
+constexpr ViStatus VI_ERROR_RSRC_NFOUND = ViStatusFromBits(0xBFFF0011);
+constexpr ViStatus VI_ERROR_INV_RSRC_NAME = ViStatusFromBits(0xBFFF0012);
+constexpr ViStatus VI_ERROR_TMO = ViStatusFromBits(0xBFFF0015);
+constexpr ViStatus VI_ERROR_NSUP_ATTR = ViStatusFromBits(0xBFFF001D);
+constexpr ViStatus VI_ERROR_NSUP_ATTR_STATE = ViStatusFromBits(0xBFFF001E);
+constexpr ViStatus VI_ERROR_INV_EXPR = ViStatusFromBits(0xBFFF0010);
+constexpr ViStatus VI_ERROR_IO = ViStatusFromBits(0xBFFF003E);
+constexpr ViStatus VI_ERROR_INV_PARAMETER = ViStatusFromBits(0xBFFF0078);
+constexpr ViStatus VI_ERROR_USER_BUF = ViStatusFromBits(0xBFFF0071);
+constexpr ViStatus VI_ERROR_NSUP_OPER = ViStatusFromBits(0xBFFF0067);
+constexpr ViStatus VI_ERROR_RSRC_BUSY = ViStatusFromBits(0xBFFF0072);
+
+// The module's error queue held an entry after an otherwise successful operation.
+constexpr ViStatus STATUS_INSTRUMENT_ERROR = ViStatusFromBits(0xBFFC0D07);
+
+constexpr ViAttr VI_ATTR_INTF_TYPE = 0x3FFF0171;
+constexpr ViAttr VI_ATTR_MANF_ID = 0x3FFF00D9;
+constexpr ViAttr VI_ATTR_MODEL_CODE = 0x3FFF00DF;
+constexpr ViAttr VI_ATTR_SLOT = 0x3FFF00E8;
+constexpr ViAttr VI_ATTR_TMO_VALUE = 0x3FFF001A;
+
+constexpr ViUInt16 VI_INTF_GPIB = 1;
+constexpr ViUInt16 VI_INTF_VXI = 2;
+constexpr ViUInt16 VI_INTF_GPIB_VXI = 3;
+constexpr ViUInt16 VI_INTF_ASRL = 4;
+constexpr ViUInt16 VI_INTF_TCPIP = 6;
+constexpr ViUInt16 VI_INTF_USB = 7;
+
+// VISA and VXIplug&play drivers hand texts back in caller buffers of this size.
+constexpr int VI_FIND_BUFLEN = 256;

@@ -1,0 +1,73 @@
+#include "panel/PanelReadings.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/SfpApp.h"
+#include "instrument/Instrument.h"
+
+std::string FormatReading(unsigned value, bool hex) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, hex ? "0x%x" : "%u", value & 0xFFFFu);
+    return buffer;
+}
+
+unsigned ParseReadout(const std::string& text) {
+    const char* begin = text.c_str();
+    int base = 10;
+    if (text.size() >= 2 && text[0] == '0' && text[1] == 'x') {
+        begin += 2;
+        base = 16;
+    }
+    return static_cast<unsigned>(std::strtoul(begin, nullptr, base)) & 0xFFFFu;
+}
+
+int CPanelReadings::SelectedPort() const {
+    const int id = GetCheckedRadioButton(IDC_PORT0, IDC_PORT3);
+    // The port buttons form an exclusive group that set-up checks, so none checked cannot
+    // happen; should it, port 0 keeps every call in range.
+    return id >= IDC_PORT0 && id <= IDC_PORT3 ? id - IDC_PORT0 : 0;
+}
+
+bool CPanelReadings::IsHex() const { return GetCheckedRadioButton(IDC_DEC, IDC_HEX) != IDC_DEC; }
+
+void CPanelReadings::OnTakeReading() {
+    CInstrument& instrument = *SfpApp().m_pInstrument;
+    const int port = SelectedPort();
+    const bool hex = IsHex();
+    try {
+        const ViUInt16 value = instrument.MeasDigPort(port);
+        const ViUInt16 pos = instrument.SensPosPortTran(port);
+        const ViUInt16 neg = instrument.SensNegPortTran(port);
+        SetReadoutText(IDC_PORT_VALUE, FormatReading(value, hex));
+        SetReadoutText(IDC_POS_EDGE_REG, FormatReading(pos, hex));
+        SetReadoutText(IDC_NEG_EDGE_REG, FormatReading(neg, hex));
+    } catch (const CUserException&) {
+        ReportInstrumentStatus(instrument.GetLastStatus());
+    }
+}
+
+void CPanelReadings::RefreshOne(int id, ViUInt16 (CInstrument::*read)(int port)) {
+    CInstrument& instrument = *SfpApp().m_pInstrument;
+    const int port = SelectedPort();
+    const bool hex = IsHex();
+    try {
+        const ViUInt16 value = (instrument.*read)(port);
+        SetReadoutText(id, FormatReading(value, hex));
+    } catch (const CUserException&) {
+        ReportInstrumentStatus(instrument.GetLastStatus());
+    }
+}
+
+void CPanelReadings::OnPortValue() { RefreshOne(IDC_PORT_VALUE, &CInstrument::MeasDigPort); }
+void CPanelReadings::OnPosEdgeReg() { RefreshOne(IDC_POS_EDGE_REG, &CInstrument::SensPosPortTran); }
+void CPanelReadings::OnNegEdgeReg() { RefreshOne(IDC_NEG_EDGE_REG, &CInstrument::SensNegPortTran); }
+
+void CPanelReadings::Reformat(bool hex) {
+    for (int id : {int{IDC_PORT_VALUE}, int{IDC_NEG_EDGE_REG}, int{IDC_POS_EDGE_REG}}) {
+        SetReadoutText(id, FormatReading(ParseReadout(GetReadoutText(id)), hex));
+    }
+}
+
+void CPanelReadings::OnHex() { Reformat(true); }
+void CPanelReadings::OnDec() { Reformat(false); }

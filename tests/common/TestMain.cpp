@@ -1,0 +1,43 @@
+// Brings Qt up headless for every test executable.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QTimer>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    // Discovery runs the binary without the test's environment, so default it here too.
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+        const QString dir = QDir::tempPath() + "/sfp-runtime-" + QString::number(getuid());
+        QDir().mkpath(dir);
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        setenv("XDG_RUNTIME_DIR", dir.toLocal8Bit().constData(), 1);
+    }
+    QApplication app(argc, argv);
+    // Watchdog: a modal left open for five seconds is rejected, so a test that forgot to close
+    // one fails on its assertions instead of hanging until CTest's time-out.
+    QTimer watchdog;
+    QWidget* lastModal = nullptr;
+    int seen = 0;
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        seen = (modal != nullptr && modal == lastModal) ? seen + 1 : 0;
+        lastModal = modal;
+        if (seen >= 10) {
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+                dialog->reject();
+            } else if (modal != nullptr) {
+                modal->close();
+            }
+            seen = 0;
+        }
+    });
+    watchdog.start(500);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
