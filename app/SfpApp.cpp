@@ -3,7 +3,6 @@
 #include <cassert>
 
 #include "app/MainFrame.h"
-#include "instrument/EmulatedInstrument.h"
 #include "instrument/StatusReporting.h"
 #include "platform/DialogColors.h"
 #include "platform/native/Platform.h"
@@ -12,7 +11,7 @@ namespace {
 CSfpApp* g_pApp = nullptr;
 }
 
-CSfpApp::CSfpApp(const std::string& commandLine) : m_commandLine(commandLine) { g_pApp = this; }
+CSfpApp::CSfpApp(const std::string& commandLine) : CConnectionState(commandLine) { g_pApp = this; }
 
 CSfpApp::~CSfpApp() {
     if (g_pApp == this) {
@@ -38,22 +37,6 @@ bool CSfpApp::InitInstance() {
 
 int CSfpApp::GetSlot() const {
     return m_pInstrument != nullptr && m_pInstrument->IsLive() ? m_nSlot : -1;
-}
-
-bool CSfpApp::ConnectInstrument() {
-    m_strResourceName = "Emulated";
-    if (m_pInstrument != nullptr) {
-        return false;
-    }
-    GetPlatform().BeginWaitCursor();
-    CreateEmulatedInstrument();
-    return true;
-}
-
-void CSfpApp::CreateEmulatedInstrument() {
-    m_crStatus = kColorDarkGrey;
-    m_pInstrument = std::make_unique<CEmulatedInstrument>();
-    GetPlatform().EndWaitCursor();
 }
 
 void CSfpApp::ReleaseAll() {

@@ -3,17 +3,15 @@
 #include <memory>
 #include <string>
 
-#include "app/options/CommandLine.h"
-#include "instrument/Instrument.h"
+#include "instrument/Connection.h"
 #include "panel/PanelObjects.h"
-#include "platform/native/Color.h"
 
 class CMainFrame;
 class QWidget;
 
 // The application object: owns the instrument and the panel objects for the whole run and
 // keeps what the connection found for the panel to show.
-class CSfpApp {
+class CSfpApp : public CConnectionState {
 public:
     explicit CSfpApp(const std::string& commandLine = std::string());
     ~CSfpApp();
@@ -24,27 +22,18 @@ public:
     bool InitInstance();
     // The slot when the instrument is live, otherwise -1.
     int GetSlot() const;
-    bool ConnectInstrument();
-    void CreateEmulatedInstrument();
     // Exit clean-up: panel objects in list order, then the instrument.
     void ReleaseAll();
 
-    const CCommandLine& CommandLine() const { return m_commandLine; }
     QWidget* MainWindowWidget() const;
 
-    std::unique_ptr<CInstrument> m_pInstrument;
-    COLORREF m_crStatus = 0;
+    // Also from the connection state: m_pInstrument, m_crStatus, m_nSlot, m_strResourceName.
     PanelList m_panelList;
     CSFPObject* m_pCurrentPanel = nullptr;
     int m_bAutoUpdate = 0;
-    int m_nSlot = 0;
-    std::string m_strResourceName;
 
     // The main frame while its window exists; it deletes itself when destroyed.
     CMainFrame* m_pMainWnd = nullptr;
-
-private:
-    CCommandLine m_commandLine;
 };
 
 // The current application object (the one most recently constructed and still alive).

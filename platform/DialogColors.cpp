@@ -15,6 +15,9 @@ void SetDialogBkColor(COLORREF background, COLORREF text) {
         palette.setColor(group, QPalette::WindowText, fore);
         palette.setColor(group, QPalette::ButtonText, fore);
         palette.setColor(group, QPalette::Text, fore);
+        // The 3-D edges of the classic dialog look: white highlight, mid-grey shadow.
+        palette.setColor(group, QPalette::Light, QColor(255, 255, 255));
+        palette.setColor(group, QPalette::Dark, QColor(128, 128, 128));
     }
     palette.setColor(QPalette::Disabled, QPalette::Window, back);
     palette.setColor(QPalette::Disabled, QPalette::Button, back);

@@ -62,3 +62,8 @@ void CQtPlatform::KillTimer(unsigned id) {
         m_timer.stop();
     }
 }
+
+bool CQtPlatform::SelectInstrument(const std::vector<std::string>& /*names*/,
+                                   std::string& /*selection*/) {
+    return false;  // The Select Instrument dialog is not built yet: treated as Cancel.
+}

@@ -22,6 +22,7 @@ public:
     void KillTimer(unsigned id) override;
 
     void SetTickHandler(std::function<void()> handler) override { m_onTick = std::move(handler); }
+    bool SelectInstrument(const std::vector<std::string>& names, std::string& selection) override;
     bool IsTimerActive() const { return m_timer.isActive(); }
     int TimerInterval() const { return m_timer.interval(); }
 

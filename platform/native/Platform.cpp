@@ -14,6 +14,7 @@ public:
     void SetTimer(unsigned, unsigned) override {}
     void KillTimer(unsigned) override {}
     void SetTickHandler(std::function<void()>) override {}
+    bool SelectInstrument(const std::vector<std::string>&, std::string&) override { return false; }
 };
 
 CFallbackPlatform g_fallback;

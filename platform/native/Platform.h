@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // The platform services that logic above the windowing layer needs. The Qt implementation
 // shows real boxes; tests install a recorder so that what would be shown can be checked in order.
@@ -21,6 +22,10 @@ public:
     virtual void KillTimer(unsigned id) = 0;
     // Where ticks of the frame's timer go.
     virtual void SetTickHandler(std::function<void()> handler) = 0;
+    // The modal Select Instrument dialog over the names, in the order given, first one
+    // selected. True on "OK" with the chosen name in selection; false on "Cancel".
+    virtual bool SelectInstrument(const std::vector<std::string>& names,
+                                  std::string& selection) = 0;
 };
 
 // The services in force. Never null: before one is installed a silent fallback answers.

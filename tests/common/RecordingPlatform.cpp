@@ -46,3 +46,13 @@ std::vector<std::string> CRecordingPlatform::Boxes() const {
 int CRecordingPlatform::Count(const std::string& event) const {
     return static_cast<int>(std::count(events.begin(), events.end(), event));
 }
+
+bool CRecordingPlatform::SelectInstrument(const std::vector<std::string>& names,
+                                          std::string& selection) {
+    std::string event = "select:";
+    for (size_t i = 0; i < names.size(); ++i) {
+        event += (i > 0 ? "|" : "") + names[i];
+    }
+    events.push_back(event);
+    return onSelect ? onSelect(names, selection) : false;
+}

@@ -21,6 +21,8 @@ public:
     void SetTimer(unsigned id, unsigned periodMs) override;
     void KillTimer(unsigned id) override;
     void SetTickHandler(std::function<void()> handler) override { tick = std::move(handler); }
+    // Records "select:<n1>|<n2>|..." and answers with onSelect (default: Cancel).
+    bool SelectInstrument(const std::vector<std::string>& names, std::string& selection) override;
 
     std::vector<std::string> Boxes() const;
     int Count(const std::string& event) const;
@@ -31,6 +33,7 @@ public:
     std::function<void()> tick;
     // Called while a box is "open", e.g. to deliver a tick during a modal loop.
     std::function<void(const std::string&)> onBox;
+    std::function<bool(const std::vector<std::string>&, std::string&)> onSelect;
 
 private:
     IPlatform* m_pPrevious;
