@@ -1,9 +1,11 @@
 #include "app/Program.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/MainFrame.h"
 #include "app/SfpApp.h"
 #include "platform/QtPlatform.h"
 
@@ -26,6 +28,14 @@ bool HaveDisplay() {
 
 }  // namespace
 
+QIcon AppIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 256}) {
+        icon.addFile(QStringLiteral(":/icons/aq3310-sfp-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
 int RunProgram(int argc, char** argv) {
     if (!HaveDisplay()) {
         std::fprintf(stderr,
@@ -34,13 +44,20 @@ int RunProgram(int argc, char** argv) {
         return 2;
     }
     QApplication qapp(argc, argv);
+    // The program ends when its main frame is destroyed, not when some window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(AppIcon());
     CQtPlatform platform;
     SetPlatform(&platform);
     int status = 0;
     {
         CSfpApp app(JoinArguments(argc - 1, argv + 1));
         app.InitInstance();
-        status = QApplication::exec();
+        if (app.m_pMainWnd != nullptr) {
+            QObject::connect(app.m_pMainWnd, &QObject::destroyed, &qapp,
+                             [] { QCoreApplication::exit(0); });
+            status = QApplication::exec();
+        }
         app.ReleaseAll();
     }
     SetPlatform(nullptr);

@@ -1,0 +1,1 @@
+target_compile_definitions(${target} PRIVATE SFP_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
