@@ -3,7 +3,33 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "platform/SelectInstrumentDlg.h"
 #include "resources/StringTable.h"
+
+namespace {
+
+// A busy cursor over a box that waits for the user would say the opposite of the truth: lift
+// it while a modal runs, and put it back afterwards.
+class CWaitCursorLift {
+public:
+    explicit CWaitCursorLift(int depth) : m_depth(depth) {
+        for (int i = 0; i < m_depth; ++i) {
+            QApplication::restoreOverrideCursor();
+        }
+    }
+    ~CWaitCursorLift() {
+        for (int i = 0; i < m_depth; ++i) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        }
+    }
+    CWaitCursorLift(const CWaitCursorLift&) = delete;
+    CWaitCursorLift& operator=(const CWaitCursorLift&) = delete;
+
+private:
+    int m_depth;
+};
+
+}  // namespace
 
 CQtPlatform::CQtPlatform() {
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -26,15 +52,8 @@ void CQtPlatform::MessageBox(const std::string& text) {
     QMessageBox box(QMessageBox::Warning, QString::fromStdString(LoadString(AFX_IDS_APP_TITLE)),
                     QString::fromStdString(text), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
-    // A busy cursor over a box that waits for the user would say the opposite of the truth.
-    const int depth = m_waitDepth;
-    for (int i = 0; i < depth; ++i) {
-        QApplication::restoreOverrideCursor();
-    }
+    CWaitCursorLift lift(m_waitDepth);
     box.exec();
-    for (int i = 0; i < depth; ++i) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
 }
 
 void CQtPlatform::MessageBeep() { QApplication::beep(); }
@@ -63,7 +82,23 @@ void CQtPlatform::KillTimer(unsigned id) {
     }
 }
 
-bool CQtPlatform::SelectInstrument(const std::vector<std::string>& /*names*/,
-                                   std::string& /*selection*/) {
-    return false;  // The Select Instrument dialog is not built yet: treated as Cancel.
+bool CQtPlatform::SelectInstrument(const std::vector<std::string>& names,
+                                   std::string& selection) {
+    // The main window is still hidden while the connection runs; it parents the dialog anyway.
+    QWidget* parent = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == QLatin1String("mainFrame")) {
+            parent = top;
+        }
+    }
+    CSelectInstrumentDlg dialog(parent, names);
+    bool ok = false;
+    {
+        CWaitCursorLift lift(m_waitDepth);
+        ok = dialog.exec() == QDialog::Accepted;
+    }
+    if (ok) {
+        selection = dialog.Selection();
+    }
+    return ok;
 }
