@@ -1,0 +1,9 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Each target takes one input and checks the properties that must hold for every input; a
+// broken property aborts. libFuzzer drives them; the corpus is replayed as ordinary tests.
+void FuzzOptions(const std::uint8_t* data, std::size_t size);
+void FuzzReadout(const std::uint8_t* data, std::size_t size);
