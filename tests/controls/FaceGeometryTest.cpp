@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "common/RecordingCanvas.h"
 #include "controls/FaceGeometry.h"
+#include "platform/RecordingCanvas.h"
 
 TEST(TextOrigin, CentresWhatFitsAndStartsAtZeroWhatDoesNot) {
     struct Case {

@@ -1,4 +1,4 @@
-#include "common/RecordingCanvas.h"
+#include "platform/RecordingCanvas.h"
 
 #include <QFont>
 #include <cstdio>
@@ -6,18 +6,18 @@
 #include "platform/Bitmap.h"
 
 std::string Describe(const CRect& r) {
-    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-           std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+    char text[64];
+    std::snprintf(text, sizeof text, "(%d,%d,%d,%d)", r.left, r.top, r.right, r.bottom);
+    return text;
 }
 
 std::string Describe(CPoint p) {
     return "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")";
 }
 
-std::string Describe(COLORREF color) {
+std::string Describe(COLORREF c) {
     char text[8];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", GetRValue(color), GetGValue(color),
-                  GetBValue(color));
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", GetRValue(c), GetGValue(c), GetBValue(c));
     return text;
 }
 
@@ -31,18 +31,6 @@ std::string DescribePen(const CPen& pen) {
 
 void CRecordingCanvas::FillSolidRect(const CRect& rect, COLORREF color) {
     ops.push_back("fill " + Describe(rect) + " " + Describe(color));
-}
-
-CPen CRecordingCanvas::SelectPen(const CPen& selected) {
-    const CPen previous = pen;
-    pen = selected;
-    return previous;
-}
-
-CBrush CRecordingCanvas::SelectBrush(const CBrush& selected) {
-    const CBrush previous = brush;
-    brush = selected;
-    return previous;
 }
 
 void CRecordingCanvas::Polyline(const std::vector<CPoint>& points) {
@@ -65,11 +53,10 @@ void CRecordingCanvas::Arc(const CRect& rect, CPoint start, CPoint end) {
 
 void CRecordingCanvas::TextOutClipped(CPoint at, const CRect& clip, const std::string& text,
                                       COLORREF color) {
-    const std::string fontName =
-        font != nullptr ? font->family().toStdString() + " " + std::to_string(font->pointSize())
-                        : "default";
+    const std::string name =
+        font ? font->family().toStdString() + " " + std::to_string(font->pointSize()) : "default";
     ops.push_back("text " + Describe(at) + " clip " + Describe(clip) + " " + Describe(color) +
-                  " font " + fontName + ": " + text);
+                  " font " + name + ": " + text);
 }
 
 void CRecordingCanvas::BitBlt(CPoint dest, CSize size, const CMemoryContext& source,
@@ -77,16 +64,6 @@ void CRecordingCanvas::BitBlt(CPoint dest, CSize size, const CMemoryContext& sou
     const CBitmap* bitmap = source.GetBitmap();
     ops.push_back("blt " + Describe(dest) + " " + std::to_string(size.cx) + "x" +
                   std::to_string(size.cy) + " bitmap " +
-                  (bitmap != nullptr ? std::to_string(bitmap->GetId()) : "none") + " from " +
+                  (bitmap ? std::to_string(bitmap->GetId()) : "none") + " from " +
                   Describe(sourceOrigin));
-}
-
-std::vector<std::string> CRecordingCanvas::Ops(const std::string& kind) const {
-    std::vector<std::string> found;
-    for (const std::string& op : ops) {
-        if (op.compare(0, kind.size(), kind) == 0) {
-            found.push_back(op);
-        }
-    }
-    return found;
 }
