@@ -60,17 +60,21 @@ void CPainterCanvas::Polyline(const std::vector<CPoint>& points) {
     }
     const bool thin = m_pen.width <= 1;
     if (thin) {
-        // A 1-pixel polyline leaves out its last point, and Qt would draw it: step the last
-        // segment back by one pixel along its longer axis (exact for straight and diagonal
-        // segments, the only ones the controls draw).
-        const QPoint from = polygon[polygon.size() - 2];
-        const QPoint d = polygon.back() - from;
-        const int n = std::max(std::abs(d.x()), std::abs(d.y()));
-        if (n == 0) {
+        // A 1-pixel polyline leaves out its last point, which Qt would draw: step the last
+        // segment back by one pixel along its longer axis (exact for horizontal, vertical and
+        // diagonal segments).
+        while (polygon.size() >= 2 && polygon.back() == polygon[polygon.size() - 2]) {
+            polygon.removeLast();
+        }
+        if (polygon.size() < 2) {
             return;
         }
-        polygon.back() = from + QPoint(static_cast<int>(std::lround(d.x() * (n - 1.0) / n)),
-                                       static_cast<int>(std::lround(d.y() * (n - 1.0) / n)));
+        const QPoint from = polygon[polygon.size() - 2];
+        const QPoint d = polygon.back() - from;
+        const double keep = (std::max(std::abs(d.x()), std::abs(d.y())) - 1.0) /
+                            std::max(std::abs(d.x()), std::abs(d.y()));
+        polygon.back() = from + QPoint(static_cast<int>(std::lround(d.x() * keep)),
+                                       static_cast<int>(std::lround(d.y() * keep)));
         if (polygon.back() == from) {
             polygon.removeLast();
         }

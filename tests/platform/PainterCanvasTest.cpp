@@ -62,6 +62,7 @@ TEST(PainterCanvas, OnePixelPolylineLeavesOutOnlyItsLastPoint) {
         {{{4, 1}, {1, 1}, {1, 4}}, {".....", ".RRRR", ".R...", ".R...", "....."}},
         {{{0, 0}, {4, 4}}, {"R....", ".R...", "..R..", "...R.", "....."}},
         {{{2, 2}, {3, 2}}, {".....", ".....", "..R..", ".....", "....."}},
+        {{{1, 3}, {3, 3}, {3, 3}}, {".....", ".....", ".....", ".RR..", "....."}},
     };
     for (const auto& [points, expected] : cases) {
         const auto draw = [&points = points](CCanvas& dc) {
