@@ -1,0 +1,38 @@
+#include "controls/ValueButton.h"
+
+#include <QWidget>
+
+#include "controls/FaceDrawing.h"
+#include "platform/Canvas.h"
+
+CValueButton::CValueButton(COLORREF back, COLORREF text, COLORREF frameTopLeft,
+                           COLORREF frameBottomRight, const QFont* font)
+    : m_crBack(back),
+      m_crText(text),
+      m_crFrameTopLeft(frameTopLeft),
+      m_crFrameBottomRight(frameBottomRight),
+      m_pFont(font) {}
+
+void CValueButton::SetText(const std::string& text) {
+    m_strText = text;
+    // The frame stays as it is, so only what a paint fills is redrawn.
+    RedrawNow(TextArea(GetClientRect()));
+}
+
+const QFont* CValueButton::CurrentFont() const {
+    if (m_pFont != nullptr) {
+        return m_pFont;
+    }
+    const QWidget* wnd = GetSafeHwnd();
+    const QWidget* parent = wnd != nullptr ? wnd->parentWidget() : nullptr;
+    return parent != nullptr ? &parent->font() : nullptr;
+}
+
+void CValueButton::Draw(CCanvas& dc, const CRect& client) const {
+    dc.SelectFont(CurrentFont());
+    DrawFrame(dc, client.Inset(1), m_crFrameTopLeft, m_crFrameBottomRight);
+    const CRect area = TextArea(client);
+    dc.FillSolidRect(area, m_crBack);
+    DrawPlacedText(dc, area, m_strText, m_crText);
+    dc.SelectFont(nullptr);
+}
