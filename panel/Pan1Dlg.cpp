@@ -1,38 +1,273 @@
 #include "panel/Pan1Dlg.h"
 
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QPainter>
 #include <QPushButton>
-#include <QRadioButton>
+#include <cstdio>
 
-CPan1Dlg::CPan1Dlg(QWidget* parent, CPanel* owner) : QWidget(parent), m_pOwner(owner) {
-    for (int id : {1053, 1054, 1055, 1056, int{IDC_DEC}, int{IDC_HEX}}) {
-        m_radios[id] = new QRadioButton(this);
+#include "app/MainFrame.h"
+#include "app/SfpApp.h"
+#include "app/FrameGeometry.h"
+#include "controls/ArtworkStatic.h"
+#include "controls/LedButton.h"
+#include "panel/PanelColors.h"
+#include "platform/Canvas.h"
+#include "platform/DialogBuilder.h"
+#include "platform/DialogItems.h"
+#include "platform/PainterCanvas.h"
+#include "resources/DialogTemplates.h"
+
+namespace {
+
+enum : int {
+    IDC_BANNER = 1000,
+    IDC_RIGHT_ART = 1001,
+    IDC_LEFT_ART = 1002,
+    IDC_ACTIVE_LAMP = 1004,
+    IDC_INFO_STRIP = 1006,
+    IDC_SLOT_LABEL = 1007,
+    IDC_SLOT = 1010,
+    IDC_RESOURCE = 1011,
+    IDC_BODY = 1012,
+    IDB_MAKER_LOGO = 104,
+    IDB_DRIVER_LOGO = 105,
+};
+
+CRect ToCRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+
+}  // namespace
+
+CPan1Dlg::CPan1Dlg(QWidget* parent, CPanel* owner)
+    : QDialog(parent, Qt::Widget),
+      m_negEdgeReg(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), nullptr),
+      m_posEdgeReg(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), nullptr),
+      m_portValue(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), nullptr),
+      m_slotDisplay(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), true,
+                    nullptr, nullptr),
+      m_resourceDisplay(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3),
+                        true, nullptr, nullptr),
+      m_infoStrip(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), true,
+                  nullptr, nullptr),
+      m_banner(GetPanelColor(8), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), true, nullptr,
+               nullptr),
+      m_pOwner(owner) {
+    // A dialog is a window by default; this one is a plain child of the frame's client area.
+    setWindowFlags(Qt::Widget);
+    setObjectName(QStringLiteral("mainPanel"));
+    BuildDialogFromTemplate(this, GetDialogTemplate(IDD_PANEL));
+    move(0, 0);
+    ConnectHandlers();
+    show();
+    OnInitDialog();
+}
+
+CPan1Dlg::~CPan1Dlg() {
+    delete m_pActiveLamp;
+    delete m_pLeftArt;
+    delete m_pRightArt;
+}
+
+void CPan1Dlg::DestroyWindow() {
+    if (m_bDestroying) {
+        return;
     }
-    for (int id : {IDC_PORT_VALUE, IDC_POS_EDGE_REG, IDC_NEG_EDGE_REG}) {
-        m_readouts[id] = new QPushButton(this);
+    m_bDestroying = true;
+    hide();
+    deleteLater();
+}
+
+void CPan1Dlg::OnInitDialog() {
+    CSfpApp& app = SfpApp();
+
+    m_banner.m_pFontSourceWnd = this;
+    m_resourceDisplay.m_pFontSourceWnd = this;
+
+    m_negEdgeReg.SubclassDlgItem(IDC_NEG_EDGE_REG, this);
+    m_posEdgeReg.SubclassDlgItem(IDC_POS_EDGE_REG, this);
+    m_portValue.SubclassDlgItem(IDC_PORT_VALUE, this);
+    m_slotDisplay.SubclassDlgItem(IDC_SLOT, this);
+    m_resourceDisplay.SubclassDlgItem(IDC_RESOURCE, this);
+    m_infoStrip.SubclassDlgItem(IDC_INFO_STRIP, this);
+    m_banner.SubclassDlgItem(IDC_BANNER, this);
+
+    if (QWidget* frame = parentWidget() != nullptr ? parentWidget()->window() : nullptr) {
+        // The frame's layout has to have placed its client area before the two are compared.
+        if (frame->layout() != nullptr) {
+            frame->layout()->activate();
+        }
+        const FrameSize fitted = FitFrameToPanel({frame->width(), frame->height()},
+                                                 {parentWidget()->width(), parentWidget()->height()},
+                                                 {width(), height()});
+        frame->setFixedSize(fitted.width, fitted.height);
+        if (frame->layout() != nullptr) {
+            frame->layout()->activate();
+        }
     }
-    m_radios[IDC_DEC]->setChecked(true);
-    m_radios[IDC_PORT0]->setChecked(true);
+
+    m_pActiveLamp = new CLedButton(app.m_crStatus, MakeRgb(192, 192, 192));
+    m_pActiveLamp->SubclassDlgItem(IDC_ACTIVE_LAMP, this);
+
+    std::swap(m_banner.m_crFrameTopLeft, m_banner.m_crFrameBottomRight);
+
+    m_pLeftArt = new CArtworkStatic(IDB_MAKER_LOGO);
+    m_pLeftArt->SubclassDlgItem(IDC_LEFT_ART, this);
+    m_pRightArt = new CArtworkStatic(IDB_DRIVER_LOGO);
+    m_pRightArt->SubclassDlgItem(IDC_RIGHT_ART, this);
+
+    m_slotDisplay.m_pFontSourceWnd = this;
+
+    const int slot = app.GetSlot();
+    if (slot >= 0) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%d", slot);
+        m_slotDisplay.SetText(text);
+    } else {
+        if (QWidget* display = m_slotDisplay.GetSafeHwnd()) {
+            display->hide();
+        }
+        if (QWidget* label = GetDlgItem(this, IDC_SLOT_LABEL)) {
+            label->hide();
+        }
+    }
+
+    m_resourceDisplay.SetText(app.m_strResourceName);
+    SetAccessibleTexts();
+    if (QWidget* slotWnd = GetDlgItem(this, IDC_SLOT)) {
+        slotWnd->setAccessibleDescription(QString::fromStdString(m_slotDisplay.GetText()));
+    }
+    if (QWidget* resource = GetDlgItem(this, IDC_RESOURCE)) {
+        resource->setAccessibleDescription(QString::fromStdString(app.m_strResourceName));
+    }
+
+    CheckRadioButton(IDC_DEC, IDC_HEX, IDC_DEC);
+    CheckRadioButton(IDC_PORT0, IDC_PORT3, IDC_PORT0);
+
     OnTakeReading();
 }
 
-CPan1Dlg::~CPan1Dlg() = default;
+void CPan1Dlg::ConnectHandlers() {
+    const struct {
+        int id;
+        void (CPanelReadings::*handler)();
+    } clicks[] = {
+        {IDC_PORT_VALUE, &CPanelReadings::OnPortValue},
+        {IDC_NEG_EDGE_REG, &CPanelReadings::OnNegEdgeReg},
+        {IDC_POS_EDGE_REG, &CPanelReadings::OnPosEdgeReg},
+        {IDC_HEX, &CPanelReadings::OnHex},
+        {IDC_DEC, &CPanelReadings::OnDec},
+        {IDOK, &CPanelReadings::OnTakeReading},
+    };
+    for (const auto& click : clicks) {
+        if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(this, click.id))) {
+            const auto handler = click.handler;
+            connect(button, &QAbstractButton::clicked, this, [this, handler] { (this->*handler)(); });
+        }
+    }
+    if (auto* takeReading = qobject_cast<QPushButton*>(GetDlgItem(this, IDOK))) {
+        // Enter is the accept command wherever the focus is, as the dialog manager maps it.
+        takeReading->setDefault(true);
+    }
+}
 
-void CPan1Dlg::DestroyWindow() { deleteLater(); }
+void CPan1Dlg::keyPressEvent(QKeyEvent* event) {
+    const bool plain = event->modifiers() == Qt::NoModifier ||
+                       (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        // The accept command: "Take Reading", whichever control without a use for Enter has
+        // the focus (a focused push button has already clicked itself).
+        if (auto* takeReading = qobject_cast<QAbstractButton*>(GetDlgItem(this, IDOK))) {
+            takeReading->click();
+        }
+        event->accept();
+        return;
+    }
+    if (plain && event->key() == Qt::Key_Escape) {
+        event->accept();  // the cancel command does nothing here
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CPan1Dlg::CheckRadioButton(int first, int last, int id) {
+    for (int each = first; each <= last; ++each) {
+        if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(this, each))) {
+            button->setChecked(each == id);
+        }
+    }
+}
 
 int CPan1Dlg::GetCheckedRadioButton(int first, int last) const {
     for (int id = first; id <= last; ++id) {
-        auto it = m_radios.find(id);
-        if (it != m_radios.end() && it->second->isChecked()) {
+        auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(this, id));
+        if (button != nullptr && button->isChecked()) {
             return id;
         }
     }
     return 0;
 }
 
+CValueButton* CPan1Dlg::ReadoutById(int id) {
+    switch (id) {
+        case IDC_PORT_VALUE:
+            return &m_portValue;
+        case IDC_POS_EDGE_REG:
+            return &m_posEdgeReg;
+        case IDC_NEG_EDGE_REG:
+            return &m_negEdgeReg;
+        default:
+            return nullptr;
+    }
+}
+
 std::string CPan1Dlg::GetReadoutText(int id) const {
-    return m_readouts.at(id)->text().toStdString();
+    return const_cast<CPan1Dlg*>(this)->ReadoutById(id)->GetText();
 }
 
 void CPan1Dlg::SetReadoutText(int id, const std::string& text) {
-    m_readouts.at(id)->setText(QString::fromStdString(text));
+    CValueButton* readout = ReadoutById(id);
+    readout->SetText(text);
+    if (QWidget* widget = readout->GetSafeHwnd()) {
+        widget->setAccessibleDescription(QString::fromStdString(text));
+    }
+}
+
+void CPan1Dlg::SetAccessibleTexts() {
+    const struct {
+        int id;
+        const char* name;
+    } names[] = {
+        {IDC_PORT_VALUE, "Port Value"}, {IDC_POS_EDGE_REG, "Pos Edge Reg"},
+        {IDC_NEG_EDGE_REG, "Neg. Edge Reg"}, {IDC_SLOT, "Slot"},
+        {IDC_RESOURCE, "Resource"}, {IDC_ACTIVE_LAMP, "Active"},
+        {IDC_LEFT_ART, "Maker logo"}, {IDC_RIGHT_ART, "Driver standard logo"},
+    };
+    for (const auto& entry : names) {
+        if (QWidget* widget = GetDlgItem(this, entry.id)) {
+            widget->setAccessibleName(QString::fromLatin1(entry.name));
+        }
+    }
+    if (QWidget* lamp = GetDlgItem(this, IDC_ACTIVE_LAMP)) {
+        lamp->setAccessibleDescription(SfpApp().m_pInstrument->IsLive() ? QStringLiteral("live")
+                                                                        : QStringLiteral("non live"));
+    }
+}
+
+void CPan1Dlg::PaintBackground(CCanvas& canvas, const CRect& client, const CRect& body) {
+    canvas.FillSolidRect(client, GetPanelColor(4));
+    const CRect r = body.Inset(2);
+    const CPen previous = canvas.SelectPen(CPen{2, GetPanelColor(3)});
+    canvas.Polyline({{r.left, r.bottom}, {r.left, r.top}, {r.right, r.top}});
+    canvas.SelectPen(CPen{2, GetPanelColor(2)});
+    canvas.Polyline({{r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}});
+    canvas.FillSolidRect(r, GetPanelColor(6));
+    canvas.SelectPen(previous);
+}
+
+void CPan1Dlg::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    CPainterCanvas canvas(painter);
+    const QWidget* body = GetDlgItem(this, IDC_BODY);
+    PaintBackground(canvas, ToCRect(rect()), body != nullptr ? ToCRect(body->geometry()) : CRect{});
 }

@@ -1,0 +1,296 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QAccessible>
+#include <QTest>
+
+#include "app/MainFrame.h"
+#include "app/SfpApp.h"
+#include "common/FakeInstrument.h"
+#include "common/ModalCloser.h"
+#include "common/RecordingPlatform.h"
+#include "panel/Pan1Dlg.h"
+#include "panel/PanelColors.h"
+#include "platform/DialogItems.h"
+#include "platform/SelectInstrumentDlg.h"
+#include "resources/DialogTemplates.h"
+
+namespace {
+
+void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+// The program started on an instrument of the test's choosing, recording what it shows.
+class PanelWindow : public ::testing::Test {
+protected:
+    void Start(std::unique_ptr<CFakeInstrument> fake) {
+        instrument = fake.get();
+        // A pre-made instrument is kept by the connection; give it the colour it would set.
+        app.m_crStatus = fake->IsLive() ? kColorGreen : kColorDarkGrey;
+        app.m_pInstrument = std::move(fake);
+        app.InitInstance();
+        frame = app.m_pMainWnd;
+        ASSERT_NE(frame.data(), nullptr);
+        panel = frame->Client()->findChild<CPan1Dlg*>();
+        ASSERT_NE(panel.data(), nullptr);
+    }
+    // What the connection would have recorded, shown by a fresh panel window.
+    void Reopen(int slot, const std::string& name) {
+        app.m_nSlot = slot;
+        app.m_strResourceName = name;
+        frame->ShowMainPanel();
+        FlushDeletes();
+        panel = frame->Client()->findChild<CPan1Dlg*>();
+        ASSERT_NE(panel.data(), nullptr);
+    }
+    QColor Pixel(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
+    void TearDown() override {
+        if (frame != nullptr) {
+            frame->DestroyWindow();
+        }
+        FlushDeletes();
+    }
+    QWidget* Item(int id) { return GetDlgItem(panel, id); }
+    QAbstractButton* Button(int id) { return qobject_cast<QAbstractButton*>(Item(id)); }
+    std::string Text(int id) { return panel->ReadoutText(id); }
+    std::vector<std::string> Readouts() {
+        return {Text(IDC_PORT_VALUE), Text(IDC_POS_EDGE_REG), Text(IDC_NEG_EDGE_REG)};
+    }
+
+    CRecordingPlatform platform;
+    CSfpApp app;
+    CFakeInstrument* instrument = nullptr;
+    QPointer<CMainFrame> frame;
+    QPointer<CPan1Dlg> panel;
+};
+
+}  // namespace
+
+TEST(PanelPalette, NineEntriesAndWhiteOtherwise) {
+    EXPECT_EQ(GetPanelColor(0), MakeRgb(255, 255, 255));
+    EXPECT_EQ(GetPanelColor(1), MakeRgb(0, 0, 0));
+    EXPECT_EQ(GetPanelColor(4), MakeRgb(64, 64, 64));
+    EXPECT_EQ(GetPanelColor(5), MakeRgb(128, 128, 128));
+    EXPECT_EQ(GetPanelColor(6), MakeRgb(192, 192, 192));
+    EXPECT_EQ(GetPanelColor(8), 0x02808000u);
+    for (int index : {9, -1, 100}) {
+        EXPECT_EQ(GetPanelColor(index), 0x00FFFFFFu) << index;
+    }
+}
+
+TEST_F(PanelWindow, ControlsStandAtTheirTemplatePlacesInTemplateOrder) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    const DlgTemplate& t = GetDialogTemplate(IDD_PANEL);
+    // Every control with an id exists once, as a direct child, in template order.
+    QList<QWidget*> children = panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    int lastIndex = -1;
+    for (const DlgItem& item : t.items) {
+        if (item.id == IDC_STATIC) {
+            continue;
+        }
+        QWidget* control = Item(item.id);
+        ASSERT_NE(control, nullptr) << item.id;
+        const int index = static_cast<int>(children.indexOf(control));
+        EXPECT_GT(index, lastIndex) << item.id;
+        lastIndex = index;
+    }
+    EXPECT_EQ(Button(IDOK)->text(), "Take Reading");
+    for (int id : {1053, 1054, 1055, 1056}) {
+        EXPECT_EQ(Button(id)->text(), QString::number(id - 1053));
+    }
+    // Tab goes through the focusable controls in template order.
+    QStringList order;
+    QWidget* w = Item(IDC_PORT_VALUE);
+    for (int i = 0; i < 6; ++i) {
+        order << QString::number(GetDlgCtrlId(w));
+        w = w->nextInFocusChain();
+        while (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(panel) ||
+               GetDlgCtrlId(w) == 0) {
+            w = w->nextInFocusChain();
+        }
+    }
+    EXPECT_EQ(order, (QStringList{"1049", "1053", "1054", "1055", "1056", "1070"}));
+}
+
+TEST_F(PanelWindow, FrameClientAreaIsExactlyThePanel) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    EXPECT_EQ(frame->Client()->size(), panel->size());
+    EXPECT_EQ(panel->pos(), QPoint(0, 0));
+    EXPECT_EQ(frame->minimumSize(), frame->maximumSize());
+}
+
+TEST_F(PanelWindow, SetUpStartsAtPortZeroDecimalWithAReading) {
+    auto fake = std::make_unique<CFakeInstrument>(true);
+    fake->SetValue("meas", 4660);
+    fake->SetValue("pos", 31);
+    fake->SetValue("neg", 0);
+    Start(std::move(fake));
+    EXPECT_TRUE(Button(IDC_DEC)->isChecked());
+    EXPECT_FALSE(Button(IDC_HEX)->isChecked());
+    EXPECT_TRUE(Button(IDC_PORT0)->isChecked());
+    EXPECT_EQ(instrument->calls, (std::vector<std::string>{"meas:0", "pos:0", "neg:0"}));
+    EXPECT_EQ(Readouts(), (std::vector<std::string>{"4660", "31", "0"}));
+}
+
+TEST_F(PanelWindow, EachNewPanelWindowStartsAfreshAndFitsTheFrameAgain) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    Button(1055)->click();
+    Button(IDC_HEX)->click();
+    const QSize fitted = frame->size();
+    frame->ShowMainPanel();
+    FlushDeletes();
+    CPan1Dlg* fresh = frame->Client()->findChild<CPan1Dlg*>();
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_NE(fresh, panel.data());
+    EXPECT_EQ(panel.data(), nullptr) << "the old window deleted itself";
+    panel = fresh;
+    EXPECT_TRUE(Button(IDC_PORT0)->isChecked());
+    EXPECT_TRUE(Button(IDC_DEC)->isChecked());
+    EXPECT_EQ(frame->size(), fitted);
+    EXPECT_EQ(instrument->calls.size(), 6u);
+    EXPECT_EQ(app.m_pCurrentPanel, app.m_panelList.front().get());
+}
+
+TEST_F(PanelWindow, ButtonsAndKeysReachTheirOperations) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    instrument->calls.clear();
+    Button(1056)->click();
+    EXPECT_TRUE(instrument->calls.empty()) << "choosing a port reads nothing";
+    Button(IDC_POS_EDGE_REG)->click();
+    EXPECT_EQ(instrument->calls, std::vector<std::string>{"pos:3"});
+    Button(IDC_NEG_EDGE_REG)->click();
+    Button(IDC_PORT_VALUE)->click();
+    EXPECT_EQ(instrument->calls, (std::vector<std::string>{"pos:3", "neg:3", "meas:3"}));
+
+    instrument->calls.clear();
+    QApplication::setActiveWindow(frame);
+    Button(1056)->setFocus();
+    QTest::keyClick(Button(1056), Qt::Key_Escape);
+    EXPECT_TRUE(panel->isVisible()) << "Escape never closes the panel";
+    EXPECT_TRUE(instrument->calls.empty());
+    QTest::keyClick(Button(1056), Qt::Key_Return);
+    EXPECT_EQ(instrument->calls, (std::vector<std::string>{"meas:3", "pos:3", "neg:3"}));
+    // Arrow keys move within the port group only.
+    QTest::keyClick(Button(1056), Qt::Key_Left);
+    EXPECT_TRUE(Button(1055)->isChecked());
+    EXPECT_FALSE(Button(1056)->isChecked());
+    EXPECT_TRUE(Button(IDC_DEC)->isChecked());
+}
+
+TEST_F(PanelWindow, EmulatedPanelShowsItsNonLiveFace) {
+    app.InitInstance();  // no instrument yet: the connection falls back to the emulated one
+    frame = app.m_pMainWnd;
+    panel = frame->Client()->findChild<CPan1Dlg*>();
+    ASSERT_NE(panel.data(), nullptr);
+    EXPECT_FALSE(Item(1010)->isVisible()) << "slot read-out hidden";
+    EXPECT_FALSE(Item(1007)->isVisible()) << "slot label hidden";
+    EXPECT_EQ(Readouts(), (std::vector<std::string>{"65535", "65535", "65535"}));
+    Button(IDC_HEX)->click();
+    EXPECT_EQ(Readouts(), (std::vector<std::string>{"0xffff", "0xffff", "0xffff"}));
+    Button(IDC_DEC)->click();
+    EXPECT_EQ(Readouts(), (std::vector<std::string>{"65535", "65535", "65535"}));
+}
+
+TEST_F(PanelWindow, FailingFirstReadingLeavesEmptyReadOutsAndAUsablePanel) {
+    auto fake = std::make_unique<CFakeInstrument>(true);
+    fake->FailNext("neg", VI_ERROR_TMO);
+    Start(std::move(fake));
+    EXPECT_EQ(platform.Boxes(), std::vector<std::string>{"Time Out !"});
+    EXPECT_EQ(Readouts(), (std::vector<std::string>{"", "", ""}));
+    Button(IDC_HEX)->click();
+    EXPECT_EQ(Readouts(), (std::vector<std::string>{"0x0", "0x0", "0x0"}));
+    Button(IDOK)->click();
+    EXPECT_EQ(Readouts(), (std::vector<std::string>{"0x0", "0x0", "0x0"}));
+    EXPECT_EQ(instrument->calls.size(), 6u);
+}
+
+TEST(SelectInstrument, OffersTheNamesInOrderFirstSelected) {
+    const std::vector<std::string> names{"VXI0::24::INSTR", "VXI0::9::INSTR", "GPIB0::3::INSTR"};
+    {
+        CSelectInstrumentDlg dialog(nullptr, names);
+        EXPECT_EQ(dialog.windowTitle(), "Select Instrument");
+        EXPECT_FALSE(dialog.windowFlags() & Qt::WindowSystemMenuHint);
+        ASSERT_EQ(dialog.List()->count(), 3);
+        EXPECT_EQ(dialog.List()->currentIndex(), 0);
+        EXPECT_EQ(dialog.List()->itemText(2), "GPIB0::3::INSTR");
+        EXPECT_FALSE(dialog.List()->isEditable());
+        CModalCloser closer([&](QWidget* modal) {
+            dialog.List()->setCurrentIndex(1);
+            qobject_cast<QPushButton*>(GetDlgItem(modal, IDOK))->click();
+        });
+        EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+        EXPECT_EQ(dialog.Selection(), "VXI0::9::INSTR");
+    }
+    {
+        CSelectInstrumentDlg dialog(nullptr, names);
+        CModalCloser closer([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+        EXPECT_EQ(dialog.Selection(), "");
+    }
+}
+
+TEST_F(PanelWindow, LiveSlotAndNameShownOrHidden) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    Reopen(0, "VXI0::24");
+    ASSERT_NE(Item(1010), nullptr);
+    EXPECT_TRUE(Item(1010)->isVisible()) << "slot 0 counts as known";
+    EXPECT_TRUE(Item(1007)->isVisible());
+    auto* slot = QAccessible::queryAccessibleInterface(Item(1010));
+    ASSERT_NE(slot, nullptr);
+    EXPECT_EQ(slot->text(QAccessible::Name), "Slot");
+    EXPECT_EQ(slot->text(QAccessible::Description), "0");
+    auto* resource = QAccessible::queryAccessibleInterface(Item(1011));
+    EXPECT_EQ(resource->text(QAccessible::Description), "VXI0::24");
+
+    Reopen(-1, "GPIB0::9");
+    EXPECT_FALSE(Item(1010)->isVisible()) << "unknown slot hidden";
+    EXPECT_FALSE(Item(1007)->isVisible());
+    auto* lamp = QAccessible::queryAccessibleInterface(Item(1004));
+    EXPECT_EQ(lamp->text(QAccessible::Name), "Active");
+    EXPECT_EQ(lamp->text(QAccessible::Description), "live");
+}
+
+TEST_F(PanelWindow, ReadOutsExposeTheirNamesAndValues) {
+    auto fake = std::make_unique<CFakeInstrument>(false);
+    fake->SetValue("pos", 4660);
+    Start(std::move(fake));
+    const struct {
+        int id;
+        const char* name;
+        const char* value;
+    } cases[] = {{1049, "Port Value", "0"}, {1070, "Pos Edge Reg", "4660"},
+                 {1071, "Neg. Edge Reg", "0"}};
+    for (const auto& c : cases) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(Item(c.id));
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->text(QAccessible::Name), c.name);
+        EXPECT_EQ(a->text(QAccessible::Description), c.value) << c.name;
+    }
+    Button(IDC_HEX)->click();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Item(1070))->text(QAccessible::Description),
+              "0x1234");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Item(1004))->text(QAccessible::Description),
+              "non live");
+}
+
+TEST_F(PanelWindow, PaintsDarkGreyWithARaisedLightGreyBody) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    const QImage image = panel->grab().toImage();
+    const QRect body = Item(1012)->geometry();
+    const int midY = body.top() + body.height() / 2;
+    const int left = body.left() + 2;        // the body's rectangle, inset by 2
+    const int right = body.left() + body.width() - 2;
+    EXPECT_EQ(Pixel(image, 0, 0), QColor(64, 64, 64));
+    EXPECT_EQ(Pixel(image, image.width() - 1, image.height() - 1), QColor(64, 64, 64));
+    EXPECT_EQ(Pixel(image, body.left(), midY), QColor(0, 0, 0)) << "the template's own frame";
+    EXPECT_EQ(Pixel(image, left - 1, midY), QColor(255, 255, 255)) << "highlight edge";
+    EXPECT_EQ(Pixel(image, right, midY), QColor(128, 128, 128)) << "shadow edge";
+    EXPECT_EQ(Pixel(image, left + 2, midY), QColor(192, 192, 192)) << "body";
+    const QRect lamp = Item(1004)->geometry();
+    EXPECT_EQ(Pixel(image, lamp.center().x(), lamp.center().y()), QColor(0, 255, 0));
+}
