@@ -378,9 +378,12 @@ ViStatus CBus::Write(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt3
         return VI_ERROR_USER_BUF;
     }
     const std::string message(reinterpret_cast<const char*>(buffer), count);
-    std::string shown = message;
-    while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r')) {
-        shown.pop_back();
+    // Line ends are shown, so that a trace tells "*IDN?" from "*IDN?\n".
+    std::string shown;
+    for (char c : message) {
+        shown += c == '\n'   ? std::string("\\n")
+                 : c == '\r' ? std::string("\\r")
+                             : std::string(1, c);
     }
     Record("write " + ResourceOf(it->second).name + " " + shown);
     DeviceState& state = m_devices[it->second.resource];

@@ -32,7 +32,8 @@ public:
     ViStatus StatusDesc(ViStatus status, ViChar* text);
 
     // For tests: what the library was asked since the scenario was loaded, one call a line
-    // ("open NAME", "attr NAME slot", "write NAME TEXT", "read NAME", "close NAME").
+    // ("open NAME", "attr NAME slot", "write NAME TEXT", "read NAME", "close NAME"); line
+    // ends inside written text appear as \n and \r.
     std::string Trace();
     int OpenSessionCount();
 

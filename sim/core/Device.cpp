@@ -254,6 +254,8 @@ CDevice::Outcome CDevice::Execute(const std::string& message, long long nowMs) {
             outcome.replyEnds = false;
         } else if (m_resource.idnEnd) {
             outcome.reply += '\n';
+        } else {
+            outcome.replyEnds = false;
         }
     } else if (header == "*RST" && m_isModule) {
         ResetInputs(nowMs);

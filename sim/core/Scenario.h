@@ -69,7 +69,7 @@ struct ResourceScenario {
     ViStatus openStatus = VI_SUCCESS;
     std::map<ViAttr, ViStatus> attributeStatus;  // statuses of single attribute reads
     std::optional<std::string> idn;              // reply to "*IDN?"
-    bool idnEnd = true;                          // the reply ends with a line feed
+    bool idnEnd = true;    // the reply is terminated; if not, a read waits for more and times out
     bool longIdn = false;  // the reply is stretched to 100 bytes with no terminator
     std::optional<ModuleScenario> module;
     int line = 0;
