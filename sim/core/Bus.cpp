@@ -362,11 +362,7 @@ ViStatus CBus::SetAttribute(ViObject vi, ViAttr attribute, ViAttrState value) {
     return VI_SUCCESS;
 }
 
-ViStatus CBus::Write(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt32* written) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (written != nullptr) {
-        *written = 0;
-    }
+ViStatus CBus::IoSession(ViSession vi, const void* buffer, ViUInt32 count, Session** session) {
     auto it = m_sessions.find(vi);
     if (it == m_sessions.end()) {
         return VI_ERROR_INV_OBJECT;
@@ -377,6 +373,19 @@ ViStatus CBus::Write(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt3
     if (buffer == nullptr && count > 0) {
         return VI_ERROR_USER_BUF;
     }
+    *session = &it->second;
+    return VI_SUCCESS;
+}
+
+ViStatus CBus::Write(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt32* written) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (written != nullptr) {
+        *written = 0;
+    }
+    Session* session = nullptr;
+    if (const ViStatus refused = IoSession(vi, buffer, count, &session); refused != VI_SUCCESS) {
+        return refused;
+    }
     const std::string message(reinterpret_cast<const char*>(buffer), count);
     // Line ends are shown, so that a trace tells "*IDN?" from "*IDN?\n".
     std::string shown;
@@ -385,8 +394,8 @@ ViStatus CBus::Write(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt3
                  : c == '\r' ? std::string("\\r")
                              : std::string(1, c);
     }
-    Record("write " + ResourceOf(it->second).name + " " + shown);
-    DeviceState& state = m_devices[it->second.resource];
+    Record("write " + ResourceOf(*session).name + " " + shown);
+    DeviceState& state = m_devices[session->resource];
     const CDevice::Outcome outcome = state.device->Execute(message, NowMs());
     if (outcome.writeStatus < 0) {
         return outcome.writeStatus;
@@ -406,18 +415,12 @@ ViStatus CBus::Read(ViSession vi, ViByte* buffer, ViUInt32 count, ViUInt32* read
     if (read != nullptr) {
         *read = 0;
     }
-    auto it = m_sessions.find(vi);
-    if (it == m_sessions.end()) {
-        return VI_ERROR_INV_OBJECT;
+    Session* session = nullptr;
+    if (const ViStatus refused = IoSession(vi, buffer, count, &session); refused != VI_SUCCESS) {
+        return refused;
     }
-    if (it->second.kind != Session::Kind::Instrument) {
-        return VI_ERROR_NSUP_OPER;
-    }
-    if (buffer == nullptr && count > 0) {
-        return VI_ERROR_USER_BUF;
-    }
-    Record("read " + ResourceOf(it->second).name);
-    DeviceState& state = m_devices[it->second.resource];
+    Record("read " + ResourceOf(*session).name);
+    DeviceState& state = m_devices[session->resource];
     if (state.pendingRead < 0) {
         const ViStatus status = state.pendingRead;
         state.pendingRead = VI_SUCCESS;

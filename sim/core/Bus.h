@@ -59,6 +59,8 @@ private:
     void LoadScenarioIfNeeded();
     void Load(const std::string& key, const ParseResult& parsed);
     Session* Find(ViObject vi, Session::Kind kind);
+    // The instrument session a read or write goes to, or the status that refuses it.
+    ViStatus IoSession(ViSession vi, const void* buffer, ViUInt32 count, Session** session);
     ViSession NewSession(Session session);
     void Record(const std::string& line);
     const ResourceScenario& ResourceOf(const Session& session) const;

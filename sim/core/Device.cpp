@@ -138,37 +138,41 @@ std::string CDevice::Text(const std::string& text) const {
     return padded;
 }
 
+namespace {
+
+// Whether an entry of the scenario that names a command applies to this one now; counts its
+// skips and repeats down when it does.
+bool Due(const std::string& command, const std::string& header, int* skip, int* times) {
+    if (Upper(command) != header || *times == 0) {
+        return false;
+    }
+    if (*skip > 0) {
+        --*skip;
+        return false;
+    }
+    if (*times > 0) {
+        --*times;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool CDevice::TakeFault(const std::string& header, ViStatus* status) {
     for (auto& fault : m_module.faults) {
-        if (Upper(fault.command) != header || fault.times == 0) {
-            continue;
+        if (Due(fault.command, header, &fault.skip, &fault.times)) {
+            *status = fault.status;
+            return true;
         }
-        if (fault.skip > 0) {
-            --fault.skip;
-            continue;
-        }
-        if (fault.times > 0) {
-            --fault.times;
-        }
-        *status = fault.status;
-        return true;
     }
     return false;
 }
 
 void CDevice::QueueAfter(const std::string& header) {
     for (auto& queued : m_module.errorsAfter) {
-        if (Upper(queued.command) != header || queued.times == 0) {
-            continue;
+        if (Due(queued.command, header, &queued.skip, &queued.times)) {
+            m_errors.push_back(queued.entry);
         }
-        if (queued.skip > 0) {
-            --queued.skip;
-            continue;
-        }
-        if (queued.times > 0) {
-            --queued.times;
-        }
-        m_errors.push_back(queued.entry);
     }
 }
 

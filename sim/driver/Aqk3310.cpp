@@ -57,15 +57,6 @@ bool FindSession(ViSession vi, DriverSession* session) {
     return true;
 }
 
-template <typename Call>
-ViStatus Guarded(Call call) noexcept {
-    try {
-        return call();
-    } catch (...) {
-        return VI_ERROR_SYSTEM_ERROR;
-    }
-}
-
 // A text into a caller's 256-byte buffer: cut to 255 characters and terminated, or, when the
 // scenario asks the driver to misbehave, all 256 bytes filled and no terminator.
 void PutText(const std::string& text, ViChar* out, bool unterminated) {
@@ -146,28 +137,55 @@ bool ParseCodeAndText(const std::string& reply, long low, long high, long* code,
     return true;
 }
 
-ViStatus PortQuery(ViSession vi, ViInt16 port, ViUInt16* value, const char* header) {
-    if (port < 0 || port > 3) {
-        return VI_ERROR_PARAMETER2;
-    }
-    if (value == nullptr) {
-        return VI_ERROR_PARAMETER3;
-    }
-    DriverSession session;
-    if (!FindSession(vi, &session)) {
-        return AQK3310_ERROR_INV_SESSION;
-    }
+// Runs an operation on a session that aqk3310_init opened; no exception leaves it.
+template <typename Call>
+ViStatus OnSession(ViSession vi, Call call) noexcept {
+    return Guarded([&]() -> ViStatus {
+        DriverSession session;
+        if (!FindSession(vi, &session)) {
+            return AQK3310_ERROR_INV_SESSION;
+        }
+        return call(session);
+    });
+}
+
+// A query whose reply is <code>,"<text>": the code within low..high, the text into the
+// caller's buffer.
+ViStatus QueryCodeAndText(ViSession vi, const DriverSession& session, const char* command, long low,
+                          long high, long* code, ViChar* message) {
     std::string reply;
-    const ViStatus status = Query(vi, std::string(header) + " " + std::to_string(port), &reply);
+    const ViStatus status = Query(vi, command, &reply);
     if (status < 0) {
         return status;
     }
-    long reading = 0;
-    if (!ParseInteger(reply, 0, 0xFFFF, &reading)) {
+    std::string text;
+    if (!ParseCodeAndText(reply, low, high, code, &text)) {
         return VI_ERROR_INV_RESPONSE;
     }
-    *value = static_cast<ViUInt16>(reading);
+    PutText(text, message, session.unterminatedText);
     return VI_SUCCESS;
+}
+
+ViStatus PortQuery(ViSession vi, ViInt16 port, ViUInt16* value, const char* header) {
+    return OnSession(vi, [&](const DriverSession&) -> ViStatus {
+        if (port < 0 || port > 3) {
+            return VI_ERROR_PARAMETER2;
+        }
+        if (value == nullptr) {
+            return VI_ERROR_PARAMETER3;
+        }
+        std::string reply;
+        const ViStatus status = Query(vi, std::string(header) + " " + std::to_string(port), &reply);
+        if (status < 0) {
+            return status;
+        }
+        long reading = 0;
+        if (!ParseInteger(reply, 0, 0xFFFF, &reading)) {
+            return VI_ERROR_INV_RESPONSE;
+        }
+        *value = static_cast<ViUInt16>(reading);
+        return VI_SUCCESS;
+    });
 }
 
 struct DriverText {
@@ -242,11 +260,7 @@ static_assert(std::is_same_v<decltype(&aqk3310_init), Aqk3310InitFn>);
 
 #if !defined(AQK3310_OMIT_timeOut)
 SIM_EXPORT ViStatus SFP_VI_CALL aqk3310_timeOut(ViSession vi, ViInt32 milliseconds) {
-    return Guarded([&]() -> ViStatus {
-        DriverSession session;
-        if (!FindSession(vi, &session)) {
-            return AQK3310_ERROR_INV_SESSION;
-        }
+    return OnSession(vi, [&](const DriverSession&) -> ViStatus {
         if (milliseconds < 0) {
             return VI_ERROR_PARAMETER2;
         }
@@ -276,30 +290,20 @@ static_assert(std::is_same_v<decltype(&aqk3310_close), Aqk3310CloseFn>);
 
 #if !defined(AQK3310_OMIT_self_test)
 SIM_EXPORT ViStatus SFP_VI_CALL aqk3310_self_test(ViSession vi, ViInt16* result, ViChar* message) {
-    return Guarded([&]() -> ViStatus {
+    return OnSession(vi, [&](const DriverSession& session) -> ViStatus {
         if (result == nullptr) {
             return VI_ERROR_PARAMETER2;
         }
         if (message == nullptr) {
             return VI_ERROR_PARAMETER3;
         }
-        DriverSession session;
-        if (!FindSession(vi, &session)) {
-            return AQK3310_ERROR_INV_SESSION;
-        }
-        std::string reply;
-        const ViStatus status = Query(vi, "*TST?", &reply);
-        if (status < 0) {
-            return status;
-        }
         long code = 0;
-        std::string text;
-        if (!ParseCodeAndText(reply, -32768, 32767, &code, &text)) {
-            return VI_ERROR_INV_RESPONSE;
+        const ViStatus status =
+            QueryCodeAndText(vi, session, "*TST?", INT16_MIN, INT16_MAX, &code, message);
+        if (status >= 0) {
+            *result = static_cast<ViInt16>(code);
         }
-        *result = static_cast<ViInt16>(code);
-        PutText(text, message, session.unterminatedText);
-        return VI_SUCCESS;
+        return status;
     });
 }
 static_assert(std::is_same_v<decltype(&aqk3310_self_test), Aqk3310SelfTestFn>);
@@ -307,43 +311,27 @@ static_assert(std::is_same_v<decltype(&aqk3310_self_test), Aqk3310SelfTestFn>);
 
 #if !defined(AQK3310_OMIT_reset)
 SIM_EXPORT ViStatus SFP_VI_CALL aqk3310_reset(ViSession vi) {
-    return Guarded([&]() -> ViStatus {
-        DriverSession session;
-        if (!FindSession(vi, &session)) {
-            return AQK3310_ERROR_INV_SESSION;
-        }
-        return Send(vi, "*RST");
-    });
+    return OnSession(vi, [&](const DriverSession&) { return Send(vi, "*RST"); });
 }
 static_assert(std::is_same_v<decltype(&aqk3310_reset), Aqk3310ResetFn>);
 #endif
 
 #if !defined(AQK3310_OMIT_error_query)
 SIM_EXPORT ViStatus SFP_VI_CALL aqk3310_error_query(ViSession vi, ViInt32* code, ViChar* message) {
-    return Guarded([&]() -> ViStatus {
+    return OnSession(vi, [&](const DriverSession& session) -> ViStatus {
         if (code == nullptr) {
             return VI_ERROR_PARAMETER2;
         }
         if (message == nullptr) {
             return VI_ERROR_PARAMETER3;
         }
-        DriverSession session;
-        if (!FindSession(vi, &session)) {
-            return AQK3310_ERROR_INV_SESSION;
-        }
-        std::string reply;
-        const ViStatus status = Query(vi, "SYST:ERR?", &reply);
-        if (status < 0) {
-            return status;
-        }
         long entry = 0;
-        std::string text;
-        if (!ParseCodeAndText(reply, INT32_MIN, INT32_MAX, &entry, &text)) {
-            return VI_ERROR_INV_RESPONSE;
+        const ViStatus status =
+            QueryCodeAndText(vi, session, "SYST:ERR?", INT32_MIN, INT32_MAX, &entry, message);
+        if (status >= 0) {
+            *code = static_cast<ViInt32>(entry);
         }
-        *code = static_cast<ViInt32>(entry);
-        PutText(text, message, session.unterminatedText);
-        return VI_SUCCESS;
+        return status;
     });
 }
 static_assert(std::is_same_v<decltype(&aqk3310_error_query), Aqk3310ErrorQueryFn>);
@@ -405,16 +393,12 @@ static_assert(std::is_same_v<decltype(&aqk3310_sensNegPortTran_Q), Aqk3310PortQu
 
 SIM_EXPORT ViStatus SFP_VI_CALL aqk3310_revision_query(ViSession vi, ViChar* driverRevision,
                                                        ViChar* instrumentRevision) {
-    return Guarded([&]() -> ViStatus {
+    return OnSession(vi, [&](const DriverSession& session) -> ViStatus {
         if (driverRevision == nullptr) {
             return VI_ERROR_PARAMETER2;
         }
         if (instrumentRevision == nullptr) {
             return VI_ERROR_PARAMETER3;
-        }
-        DriverSession session;
-        if (!FindSession(vi, &session)) {
-            return AQK3310_ERROR_INV_SESSION;
         }
         std::string reply;
         const ViStatus status = Query(vi, "*IDN?", &reply);
@@ -422,20 +406,16 @@ SIM_EXPORT ViStatus SFP_VI_CALL aqk3310_revision_query(ViSession vi, ViChar* dri
             return status;
         }
         // The fourth field of the identification is the firmware revision.
-        std::string::size_type field = std::string::npos;
-        std::string::size_type from = 0;
+        std::string::size_type field = 0;
         for (int i = 0; i < 3; ++i) {
-            field = reply.find(',', from);
-            if (field == std::string::npos) {
-                break;
+            const std::string::size_type comma = reply.find(',', field);
+            if (comma == std::string::npos) {
+                return VI_ERROR_INV_RESPONSE;
             }
-            from = field + 1;
-        }
-        if (field == std::string::npos) {
-            return VI_ERROR_INV_RESPONSE;
+            field = comma + 1;
         }
         PutText(kDriverRevision, driverRevision, session.unterminatedText);
-        PutText(reply.substr(field + 1), instrumentRevision, session.unterminatedText);
+        PutText(reply.substr(field), instrumentRevision, session.unterminatedText);
         return VI_SUCCESS;
     });
 }

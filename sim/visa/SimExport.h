@@ -9,3 +9,13 @@
 #else
 #define SIM_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
+
+// Runs a call so that no exception can leave it: a C caller could not handle one.
+template <typename Call>
+ViStatus Guarded(Call call) noexcept {
+    try {
+        return call();
+    } catch (...) {
+        return VI_ERROR_SYSTEM_ERROR;
+    }
+}

@@ -12,15 +12,6 @@
 
 namespace {
 
-template <typename Call>
-ViStatus Guarded(Call call) noexcept {
-    try {
-        return call();
-    } catch (...) {
-        return VI_ERROR_SYSTEM_ERROR;
-    }
-}
-
 sim::CBus& Bus() {
     return sim::CBus::Instance();
 }
