@@ -100,20 +100,6 @@ TEST_F(SimDriver, InitGivesASessionOrLeavesNull) {
     EXPECT_EQ(hooks.OpenSessions(), 0) << "failed inits leave nothing open";
 }
 
-TEST_F(SimDriver, ResetFlagAndTimeOutReachTheModule) {
-    CScenarioFile scenario(kModule);
-    const ViSession plain = Init("VXI0::24::INSTR");
-    EXPECT_EQ(hooks.Trace().find("*RST"), std::string::npos);
-    const ViSession withReset = Init("VXI0::24::INSTR", 0, 1);
-    EXPECT_NE(hooks.Trace().find("write VXI0::24::INSTR *RST"), std::string::npos);
-    EXPECT_EQ(timeOut(withReset, 500), VI_SUCCESS);
-    EXPECT_NE(hooks.Trace().find("set VXI0::24::INSTR timeout 500"), std::string::npos);
-    EXPECT_EQ(timeOut(withReset, -1), VI_ERROR_PARAMETER2);
-    EXPECT_EQ(reset(plain), VI_SUCCESS);
-    close(plain);
-    close(withReset);
-}
-
 TEST_F(SimDriver, ReadingsQueueAndSelfTestSpeakForTheModule) {
     CScenarioFile scenario(kModule);
     const ViSession vi = Init("VXI0::24::INSTR");
@@ -289,24 +275,6 @@ resources:
     EXPECT_EQ(instrument->SensNegPortTran(0), 0);
 }
 
-TEST_F(SimDriverInstrument, TimeOutAndItsDescription) {
-    CScenarioFile scenario(R"(
-resources:
-  - name: VXI0::24::INSTR
-    module: {fail: [{command: "*TST?", status: VI_ERROR_TMO}]}
-)");
-    auto instrument = MakeInstrument("VXI0::24::INSTR");
-    int result = 5;
-    EXPECT_THROW(instrument->SelfTest(&result), CUserException);
-    EXPECT_EQ(result, 5);
-    EXPECT_EQ(instrument->GetLastStatus(), VI_ERROR_TMO);
-    ReportInstrumentStatus(instrument->GetLastStatus(), *instrument);
-    EXPECT_EQ(platform.Boxes(), std::vector<std::string>{"Time Out !"});
-    const char* text = instrument->ErrorMessage(VI_ERROR_IO);
-    ASSERT_NE(text, nullptr);
-    EXPECT_NE(std::string(text).find("input/output"), std::string::npos);
-}
-
 TEST_F(SimDriverInstrument, EndlessQueueOfLongTextsEndsAndShowsWholeTexts) {
     CScenarioFile scenario(R"(
 resources:
@@ -320,16 +288,6 @@ resources:
     const auto boxes = platform.Boxes();
     EXPECT_EQ(static_cast<int>(boxes.size()), kMaxErrorQueueMessages);
     EXPECT_EQ(boxes.back().size(), std::string("Instrument reports error: ").size() + 255);
-}
-
-TEST_F(SimDriverInstrument, UnterminatedDriverTextIsKeptWithinItsBuffer) {
-    CScenarioFile scenario(R"(
-resources:
-  - {name: VXI0::24::INSTR, module: {}, misbehave: [unterminated_text]}
-)");
-    auto instrument = MakeInstrument("VXI0::24::INSTR");
-    int result = 0;
-    EXPECT_EQ(std::string(instrument->SelfTest(&result)).size(), 256u);
 }
 
 TEST_F(SimDriverInstrument, LibraryLackingAnOperationStaysWithTheCaller) {

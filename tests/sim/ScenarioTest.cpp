@@ -184,19 +184,6 @@ std::string Ask(CDevice& device, const std::string& command, long long nowMs = 0
     return outcome.hasReply ? outcome.reply : "<none>";
 }
 
-TEST(SimModule, EdgesLatchBetweenReadsAndReadingClears) {
-    // Port 0 walks a one: every step makes one rising and one falling edge.
-    CDevice device(ModuleResource("      ports: [{mode: walk}]\n"), 0);
-    EXPECT_EQ(Ask(device, "MEAS:DIG:PORT? 0"), "2\n");  // the command itself steps the clock
-    EXPECT_EQ(Ask(device, "*CLS"), "<none>");
-    EXPECT_EQ(Ask(device, "SENS:POS:PORT:TRAN? 0"), "14\n") << "bits 1..3 rose";
-    EXPECT_EQ(Ask(device, "SENS:NEG:PORT:TRAN? 0"), "15\n") << "bits 0..3 fell";
-    EXPECT_EQ(Ask(device, "SENS:NEG:PORT:TRAN? 0"), "16\n") << "cleared, then bit 4 fell";
-    EXPECT_EQ(Ask(device, "SENS:POS:PORT:TRAN? 0"), "112\n");
-    EXPECT_EQ(Ask(device, "*RST"), "<none>");
-    EXPECT_EQ(Ask(device, "SENS:POS:PORT:TRAN? 0"), "2\n") << "reset cleared the registers";
-}
-
 TEST(SimModule, StimuliFollowTheirModes) {
     CDevice device(ModuleResource("      ports: [{mode: count, start: 0xFFFE, step: 1}, "
                                   "{mode: walk, start: 15, invert: true}, {mode: random, seed: 7, "

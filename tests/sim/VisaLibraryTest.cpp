@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/SimSupport.h"
 #include "instrument/VisaApi.h"
@@ -71,52 +72,51 @@ protected:
     CSimHooks hooks;
 };
 
-TEST_F(SimVisa, SearchReportsMatchingNamesInOrder) {
-    CScenarioFile scenario(kThreeResources);
-    const ViSession rm = OpenRm();
+TEST_F(SimVisa, SearchReportsMatchingNamesInOrderOrFails) {
     ViFindList list = VI_NULL;
     ViUInt32 count = 0;
     ViChar name[VI_FIND_BUFLEN] = {};
-    ASSERT_EQ(visa.viFindRsrc(rm, "?*INSTR", &list, &count, name), VI_SUCCESS);
-    EXPECT_EQ(count, 3u);
-    EXPECT_STREQ(name, "VXI0::24::INSTR");
-    EXPECT_EQ(visa.viFindNext(list, name), VI_SUCCESS);
-    EXPECT_STREQ(name, "GPIB0::9::INSTR");
-    EXPECT_EQ(visa.viFindNext(list, name), VI_SUCCESS);
-    EXPECT_STREQ(name, "ASRL1::INSTR");
-    EXPECT_EQ(visa.viFindNext(list, name), VI_ERROR_RSRC_NFOUND);
-    EXPECT_EQ(visa.viClose(list), VI_SUCCESS);
-
-    EXPECT_EQ(visa.viFindRsrc(rm, "gpib?*", &list, &count, name), VI_SUCCESS);
-    EXPECT_EQ(count, 1u);
-    EXPECT_EQ(visa.viFindRsrc(rm, "USB?*", &list, &count, name), VI_ERROR_RSRC_NFOUND);
-    EXPECT_EQ(count, 0u);
-    EXPECT_EQ(list, VI_NULL);
-    EXPECT_EQ(visa.viFindRsrc(rm, "*INSTR", &list, &count, name), VI_ERROR_INV_EXPR);
-    EXPECT_EQ(visa.viFindRsrc(rm + 1000, "?*INSTR", &list, &count, name), VI_ERROR_INV_OBJECT);
-    EXPECT_EQ(visa.viFindNext(list, name), VI_ERROR_INV_OBJECT);
-    visa.viClose(rm);
-}
-
-TEST_F(SimVisa, SearchCanFailAtOnceOrPartWay) {
-    ViFindList list = VI_NULL;
-    ViUInt32 count = 0;
-    ViChar name[VI_FIND_BUFLEN] = {};
+    // Walks a search to its end; *end is the status that ended it.
+    auto walk = [&](ViSession rm, ViStatus* end) {
+        std::vector<std::string> names;
+        for (ViStatus status = visa.viFindRsrc(rm, "?*INSTR", &list, &count, name);;
+             status = visa.viFindNext(list, name)) {
+            if (status < 0) {
+                *end = status;
+                return names;
+            }
+            names.push_back(name);
+        }
+    };
+    ViStatus last = VI_SUCCESS;
     {
-        CScenarioFile scenario(
-            "search: {status: VI_ERROR_SYSTEM_ERROR}\nresources: [{name: VXI0::1::INSTR}]\n");
+        CScenarioFile scenario(kThreeResources);
         const ViSession rm = OpenRm();
-        EXPECT_EQ(visa.viFindRsrc(rm, "?*INSTR", &list, &count, name), VI_ERROR_SYSTEM_ERROR);
+        EXPECT_EQ(walk(rm, &last),
+                  (std::vector<std::string>{"VXI0::24::INSTR", "GPIB0::9::INSTR", "ASRL1::INSTR"}));
+        EXPECT_EQ(count, 3u);
+        EXPECT_EQ(last, VI_ERROR_RSRC_NFOUND);
+        EXPECT_EQ(visa.viClose(list), VI_SUCCESS);
+        EXPECT_EQ(visa.viFindRsrc(rm, "gpib?*", &list, &count, name), VI_SUCCESS);
+        EXPECT_EQ(count, 1u);
+        EXPECT_EQ(visa.viFindRsrc(rm, "USB?*", &list, &count, name), VI_ERROR_RSRC_NFOUND);
+        EXPECT_EQ(count, 0u);
+        EXPECT_EQ(list, VI_NULL);
+        EXPECT_EQ(visa.viFindRsrc(rm, "*INSTR", &list, &count, name), VI_ERROR_INV_EXPR);
+        EXPECT_EQ(visa.viFindRsrc(rm + 1000, "?*INSTR", &list, &count, name), VI_ERROR_INV_OBJECT);
         visa.viClose(rm);
     }
-    CScenarioFile scenario(std::string("search: {fail_after: 2, fail_status: VI_ERROR_IO}\n") +
+    {
+        CScenarioFile scenario(std::string("search: {fail_after: 2, fail_status: VI_ERROR_IO}\n") +
+                               kThreeResources);
+        EXPECT_EQ(walk(OpenRm(), &last).size(), 2u);
+        EXPECT_EQ(count, 3u);
+        EXPECT_EQ(last, VI_ERROR_IO);
+    }
+    CScenarioFile scenario(std::string("search: {status: VI_ERROR_SYSTEM_ERROR}\n") +
                            kThreeResources);
-    const ViSession rm = OpenRm();
-    ASSERT_EQ(visa.viFindRsrc(rm, "?*INSTR", &list, &count, name), VI_SUCCESS);
-    EXPECT_EQ(count, 3u);
-    EXPECT_EQ(visa.viFindNext(list, name), VI_SUCCESS);
-    EXPECT_EQ(visa.viFindNext(list, name), VI_ERROR_IO);
-    visa.viClose(rm);
+    EXPECT_TRUE(walk(OpenRm(), &last).empty());
+    EXPECT_EQ(last, VI_ERROR_SYSTEM_ERROR);
 }
 
 TEST_F(SimVisa, SessionsOpenAndCloseManyTimes) {
@@ -228,57 +228,44 @@ resources:
     EXPECT_EQ(visa.viGetAttribute(vxi, VI_ATTR_SLOT, &timeout), VI_ERROR_INV_OBJECT);
 }
 
-TEST_F(SimVisa, IdentificationRepliesAsTheScenarioSays) {
+TEST_F(SimVisa, RepliesEndTimeOutOrFillTheBuffer) {
     CScenarioFile scenario(R"(
 resources:
-  - {name: GPIB0::1::INSTR, idn: "ZENTRAX-MOLBURY,K3310,1,2.0"}
-  - {name: GPIB0::2::INSTR, idn: "NO END", idn_end: false}
   - {name: GPIB0::3::INSTR, idn: "ZENTRAX-MOLBURY,K3310", misbehave: [long_idn]}
   - {name: ASRL1::INSTR}
   - {name: VXI0::24::INSTR, module: {}}
 )");
     const ViSession rm = OpenRm();
-    ViSession vi = Open(rm, "GPIB0::1::INSTR");
-    ASSERT_EQ(Write(vi, "*IDN?"), VI_SUCCESS);
+    ViSession vi = Open(rm, "GPIB0::3::INSTR");
+    Write(vi, "*IDN?");
     auto reply = Read(vi, 100);
-    EXPECT_EQ(reply.status, VI_SUCCESS);
-    EXPECT_EQ(reply.text, "ZENTRAX-MOLBURY,K3310,1,2.0\n");
-    EXPECT_EQ(Read(vi, 100).status, VI_ERROR_TMO) << "nothing more to read";
-
-    vi = Open(rm, "GPIB0::2::INSTR");
-    Write(vi, "*IDN?");
-    reply = Read(vi, 100);
-    EXPECT_EQ(reply.status, VI_ERROR_TMO) << "the message never ended";
-    EXPECT_EQ(reply.text, "NO END");
-
-    vi = Open(rm, "GPIB0::3::INSTR");
-    Write(vi, "*IDN?");
-    reply = Read(vi, 100);
     EXPECT_EQ(reply.status, VI_SUCCESS_MAX_CNT);
     ASSERT_EQ(reply.text.size(), 100u);
-    EXPECT_EQ(reply.text.find('\0'), std::string::npos);
-    EXPECT_EQ(reply.text.find('\n'), std::string::npos);
+    EXPECT_EQ(reply.text.find_first_of(std::string("\n\0", 2)), std::string::npos);
+    EXPECT_EQ(Read(vi, 100).status, VI_ERROR_TMO) << "nothing more to read";
 
     vi = Open(rm, "ASRL1::INSTR");
     EXPECT_EQ(Write(vi, "*IDN?"), VI_SUCCESS);
     reply = Read(vi, 100);
-    EXPECT_EQ(reply.status, VI_ERROR_TMO);
+    EXPECT_EQ(reply.status, VI_ERROR_TMO) << "nobody answers";
     EXPECT_EQ(reply.text, "");
 
     vi = Open(rm, "VXI0::24::INSTR");
     Write(vi, "*IDN?\n");
     reply = Read(vi, 10);
     EXPECT_EQ(reply.status, VI_SUCCESS_MAX_CNT);
-    EXPECT_EQ(reply.text + Read(vi, 100).text, "ZENTRAX-MOLBURY,K3310,0,1.0\n");
+    const auto rest = Read(vi, 100);
+    EXPECT_EQ(rest.status, VI_SUCCESS);
+    EXPECT_EQ(reply.text + rest.text, "ZENTRAX-MOLBURY,K3310,0,1.0\n");
     visa.viClose(rm);
 }
 
-TEST_F(SimVisa, ModuleAnswersOverMessagesWithFaultsAndQueue) {
+TEST_F(SimVisa, ModuleLatchesEdgesFailsAndReloadsOverMessages) {
     CScenarioFile scenario(R"(
 resources:
   - name: VXI0::24::INSTR
     module:
-      ports: [{mode: count}]
+      ports: [{mode: walk}]
       errors: [{code: -310, text: "System error"}]
       fail:
         - {command: "MEAS:DIG:PORT?", status: VI_ERROR_TMO, times: 1}
@@ -286,35 +273,34 @@ resources:
 )");
     const ViSession rm = OpenRm();
     const ViSession vi = Open(rm, "VXI0::24::INSTR");
-    EXPECT_EQ(Write(vi, "MEAS:DIG:PORT? 0\n"), VI_SUCCESS);
-    EXPECT_EQ(Read(vi, 256).status, VI_ERROR_TMO) << "the first reading times out";
-    Write(vi, "MEAS:DIG:PORT? 0\n");
-    EXPECT_EQ(Read(vi, 256).text, "2\n");
-    Write(vi, "SENS:POS:PORT:TRAN? 0\n");
-    EXPECT_EQ(Read(vi, 256).text, "3\n") << "edges of steps 1 to 3 latched";
-    Write(vi, "SENS:POS:PORT:TRAN? 0\n");
-    EXPECT_EQ(Read(vi, 256).text, "4\n") << "cleared by the read";
+    auto ask = [&](const std::string& command) {
+        EXPECT_EQ(Write(vi, command + "\n"), VI_SUCCESS) << command;
+        return Read(vi, 256).text;
+    };
+    // Port 0 walks a one from bit 0, a step per command: each step is a rising and a falling
+    // edge, latched until the register is read.
+    EXPECT_EQ(ask("MEAS:DIG:PORT? 0"), "") << "the first reading times out";
+    EXPECT_EQ(ask("MEAS:DIG:PORT? 0"), "4\n");
+    EXPECT_EQ(ask("SENS:POS:PORT:TRAN? 0"), "14\n") << "bits 1 to 3 rose";
+    EXPECT_EQ(ask("SENS:NEG:PORT:TRAN? 0"), "15\n") << "bits 0 to 3 fell";
+    EXPECT_EQ(ask("SENS:NEG:PORT:TRAN? 0"), "16\n") << "cleared by the read, then bit 4 fell";
+    EXPECT_EQ(ask("SENS:POS:PORT:TRAN? 0"), "112\n");
+
     ViUInt32 written = 99;
     EXPECT_EQ(visa.viWrite(vi, reinterpret_cast<const ViByte*>("*RST"), 4, &written), VI_ERROR_IO);
     EXPECT_EQ(written, 0u);
-
     Write(vi, "SYST:ERR?");
-    Write(vi, "SYST:ERR?");  // a new command drops the reply nobody read
-    EXPECT_EQ(Read(vi, 256).text, "0,\"No error\"\n");
+    EXPECT_EQ(ask("SYST:ERR?"), "0,\"No error\"\n") << "a new command drops an unread reply";
     visa.viClose(rm);
 
-    // All sessions closed: the next resource manager starts the scenario afresh.
-    const ViSession again = OpenRm();
-    const ViSession fresh = Open(again, "VXI0::24::INSTR");
+    // All sessions closed: the next resource manager starts the scenario afresh; while one is
+    // open, another resource manager sees the same module.
+    const ViSession fresh = Open(OpenRm(), "VXI0::24::INSTR");
     Write(fresh, "SYST:ERR?");
     EXPECT_EQ(Read(fresh, 256).text, "-310,\"System error\"\n");
-    // With a session still open, another resource manager sees the same module.
-    const ViSession second = OpenRm();
-    const ViSession same = Open(second, "VXI0::24::INSTR");
+    const ViSession same = Open(OpenRm(), "VXI0::24::INSTR");
     Write(same, "SYST:ERR?");
     EXPECT_EQ(Read(same, 256).text, "0,\"No error\"\n");
-    visa.viClose(again);
-    visa.viClose(second);
 }
 
 TEST_F(SimVisa, MalformedScenarioIsReportedAndEveryCallFailsCleanly) {
