@@ -81,30 +81,29 @@ void CBus::Record(const std::string& line) {
 // process can run one scenario after another, each from its start.
 void CBus::LoadScenarioIfNeeded() {
     const char* path = std::getenv(kScenarioVariable);
-    std::string key;
-    ParseResult parsed;
-    if (path == nullptr || *path == '\0') {
-        key = "\n<built-in>";
-        if (m_loaded && key == m_key && (!m_sessions.empty() || !m_error.empty())) {
-            return;
-        }
-        parsed = ParseScenario(DefaultScenarioText(), "<built-in scenario>");
-    } else {
+    std::string label = "<built-in scenario>";
+    std::string text = DefaultScenarioText();
+    std::string readError;
+    if (path != nullptr && *path != '\0') {
+        label = path;
         std::ifstream file(path, std::ios::binary);
-        std::ostringstream text;
+        std::ostringstream content;
         if (file) {
-            text << file.rdbuf();
-        }
-        key = std::string(path) + '\n' + text.str();
-        if (m_loaded && key == m_key && (!m_sessions.empty() || !m_error.empty())) {
-            return;
-        }
-        if (!file) {
-            parsed.error = std::string(path) + ":0: cannot read the scenario file (" +
-                           std::strerror(errno) + ")";
+            content << file.rdbuf();
         } else {
-            parsed = ParseScenario(text.str(), path);
+            readError = label + ":0: cannot read the scenario file (" + std::strerror(errno) + ")";
         }
+        text = content.str();
+    }
+    const std::string key = label + '\n' + text;
+    if (m_loaded && key == m_key && (!m_sessions.empty() || !m_error.empty())) {
+        return;
+    }
+    ParseResult parsed;
+    if (readError.empty()) {
+        parsed = ParseScenario(text, label);
+    } else {
+        parsed.error = readError;
     }
     Load(key, parsed);
 }
