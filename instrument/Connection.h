@@ -2,10 +2,17 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/options/CommandLine.h"
 #include "instrument/Instrument.h"
 #include "platform/native/Color.h"
+#include "platform/native/DynamicLibrary.h"
+
+struct CVisaApi;
+
+// The driver library, from its loading until the live instrument takes it over.
+extern CDynamicLibrary g_hDriverLib;
 
 // What the connection procedure leaves for the rest of the program: the one instrument, the
 // status colour, the slot and the resource name. The application object is one of these.
@@ -20,6 +27,9 @@ public:
     // False only when an instrument already existed.
     bool ConnectInstrument();
     void CreateEmulatedInstrument();
+    // Initialises the named resource through the driver library and makes the live
+    // instrument, or falls back. The instrument takes the library over when it is made.
+    void OpenLiveInstrument(const std::string& name, CDynamicLibrary& library);
 
     const CCommandLine& CommandLine() const { return m_commandLine; }
 
@@ -28,6 +38,14 @@ public:
     int m_nSlot = 0;
     std::string m_strResourceName;
 
+    // The libraries the procedure loads, by bare name; tests point these elsewhere.
+    std::vector<std::string> m_visaLibraryNames = VisaLibraryNames();
+    std::string m_strDriverLibraryName = DriverLibraryName();
+
 private:
+    // Tells the user why and makes the emulated instrument.
+    void FallBack(unsigned messageId);
+    void RecordAndOpen(const CVisaApi& visa, ViSession rm, const std::string& name);
+
     CCommandLine m_commandLine;
 };

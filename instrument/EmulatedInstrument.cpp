@@ -2,4 +2,6 @@
 
 #include "platform/native/Platform.h"
 
-void CEmulatedInstrument::Reset() { GetPlatform().MessageBox("This is my NON LIVE RESET"); }
+void CEmulatedInstrument::Reset() {
+    GetPlatform().MessageBox("This is my NON LIVE RESET");
+}

@@ -8,7 +8,9 @@ const char* CInstrument::ErrorQuery(int* errorCode) {
     return m_strMessage.c_str();
 }
 
-const char* CInstrument::ErrorMessage(ViStatus /*status*/) { return nullptr; }
+const char* CInstrument::ErrorMessage(ViStatus /*status*/) {
+    return nullptr;
+}
 
 const char* CInstrument::SelfTest(int* result) {
     m_strMessage = "Self Test Passed";
@@ -18,6 +20,12 @@ const char* CInstrument::SelfTest(int* result) {
     return m_strMessage.c_str();
 }
 
-ViUInt16 CInstrument::MeasDigPort(int /*port*/) { return 0xFFFF; }
-ViUInt16 CInstrument::SensPosPortTran(int /*port*/) { return 0xFFFF; }
-ViUInt16 CInstrument::SensNegPortTran(int /*port*/) { return 0xFFFF; }
+ViUInt16 CInstrument::MeasDigPort(int /*port*/) {
+    return 0xFFFF;
+}
+ViUInt16 CInstrument::SensPosPortTran(int /*port*/) {
+    return 0xFFFF;
+}
+ViUInt16 CInstrument::SensNegPortTran(int /*port*/) {
+    return 0xFFFF;
+}

@@ -3,6 +3,15 @@
 // Fixed-width on every platform: a status is signed 32-bit, a session unsigned 32-bit.
 
 #include <cstdint>
+#include <type_traits>
+
+// VISA and VXIplug&play libraries export __stdcall functions on 32-bit Windows; every function
+// pointer into them and every substitute export carries this.
+#if defined(_WIN32)
+#define SFP_VI_CALL __stdcall
+#else
+#define SFP_VI_CALL
+#endif
 
 using ViStatus = std::int32_t;
 using ViSession = std::uint32_t;
@@ -17,14 +26,22 @@ using ViUInt32 = std::uint32_t;
 using ViBoolean = std::uint16_t;
 using ViChar = char;
 using ViByte = unsigned char;
+// Wide enough for any attribute value: 64 bits where pointers are.
+using ViAttrState = std::conditional_t<sizeof(void*) == 8, std::uint64_t, std::uint32_t>;
 
 // A status written as an unsigned hexadecimal literal must be cast once, here, so that every
 // comparison in the program is between two signed 32-bit values.
-constexpr ViStatus ViStatusFromBits(std::uint32_t bits) { return static_cast<ViStatus>(bits); }
+constexpr ViStatus ViStatusFromBits(std::uint32_t bits) {
+    return static_cast<ViStatus>(bits);
+}
 
 constexpr ViStatus VI_SUCCESS = 0;
 constexpr ViSession VI_NULL = 0;
+constexpr ViStatus VI_SUCCESS_TERM_CHAR = ViStatusFromBits(0x3FFF0005);
 constexpr ViStatus VI_SUCCESS_MAX_CNT = ViStatusFromBits(0x3FFF0006);
+constexpr ViStatus VI_SUCCESS_DEV_NPRESENT = ViStatusFromBits(0x3FFF007D);
+constexpr ViStatus VI_WARN_NULL_OBJECT = ViStatusFromBits(0x3FFF0082);
+constexpr ViStatus VI_WARN_NSUP_ATTR_STATE = ViStatusFromBits(0x3FFF0084);
 constexpr ViStatus VI_WARN_UNKNOWN_STATUS = ViStatusFromBits(0x3FFF0085);
 
 constexpr ViStatus VI_ERROR_SYSTEM_ERROR = ViStatusFromBits(0xBFFF0000);
@@ -40,6 +57,15 @@ constexpr ViStatus VI_ERROR_INV_PARAMETER = ViStatusFromBits(0xBFFF0078);
 constexpr ViStatus VI_ERROR_USER_BUF = ViStatusFromBits(0xBFFF0071);
 constexpr ViStatus VI_ERROR_NSUP_OPER = ViStatusFromBits(0xBFFF0067);
 constexpr ViStatus VI_ERROR_RSRC_BUSY = ViStatusFromBits(0xBFFF0072);
+constexpr ViStatus VI_ERROR_INV_ACC_MODE = ViStatusFromBits(0xBFFF0013);
+constexpr ViStatus VI_ERROR_RSRC_LOCKED = ViStatusFromBits(0xBFFF000F);
+
+// Statuses common to VXIplug&play instrument drivers (the 0xBFFC0000 range).
+constexpr ViStatus VI_ERROR_PARAMETER1 = ViStatusFromBits(0xBFFC0001);
+constexpr ViStatus VI_ERROR_PARAMETER2 = ViStatusFromBits(0xBFFC0002);
+constexpr ViStatus VI_ERROR_PARAMETER3 = ViStatusFromBits(0xBFFC0003);
+constexpr ViStatus VI_ERROR_FAIL_ID = ViStatusFromBits(0xBFFC0011);
+constexpr ViStatus VI_ERROR_INV_RESPONSE = ViStatusFromBits(0xBFFC0012);
 
 // The module's error queue held an entry after an otherwise successful operation.
 constexpr ViStatus STATUS_INSTRUMENT_ERROR = ViStatusFromBits(0xBFFC0D07);
@@ -54,8 +80,12 @@ constexpr ViUInt16 VI_INTF_GPIB = 1;
 constexpr ViUInt16 VI_INTF_VXI = 2;
 constexpr ViUInt16 VI_INTF_GPIB_VXI = 3;
 constexpr ViUInt16 VI_INTF_ASRL = 4;
+constexpr ViUInt16 VI_INTF_PXI = 5;
 constexpr ViUInt16 VI_INTF_TCPIP = 6;
 constexpr ViUInt16 VI_INTF_USB = 7;
+
+// VISA's value of VI_ATTR_SLOT when the slot is not known.
+constexpr ViInt16 VI_UNKNOWN_SLOT = -1;
 
 // VISA and VXIplug&play drivers hand texts back in caller buffers of this size.
 constexpr int VI_FIND_BUFLEN = 256;

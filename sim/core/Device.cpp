@@ -1,0 +1,278 @@
+#include "sim/core/Device.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace sim {
+
+namespace {
+
+// Long enough that no 256-byte buffer holds it.
+constexpr std::size_t kLongTextLength = 300;
+// Catching up with wall-clock time never takes more steps than this per command.
+constexpr int kMaxCatchUpSteps = 4096;
+// The length an identification is stretched to, with no terminator, to test readers that must
+// not look past the bytes they were given.
+constexpr std::size_t kLongIdnLength = 100;
+
+std::string Trim(const std::string& text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) {
+        ++begin;
+    }
+    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) {
+        --end;
+    }
+    return text.substr(begin, end - begin);
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+std::string Quoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    return out + "\"";
+}
+
+std::uint32_t NextRandom(std::uint32_t* state) {
+    std::uint32_t x = *state;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    *state = x;
+    return x;
+}
+
+std::uint16_t WalkValue(const PortStimulus& port, long long step) {
+    const auto bit = static_cast<unsigned>((port.start + step) % 16);
+    const auto value = static_cast<std::uint16_t>(1u << bit);
+    return port.invert ? static_cast<std::uint16_t>(~value) : value;
+}
+
+}  // namespace
+
+CDevice::CDevice(const ResourceScenario& resource, long long nowMs)
+    : m_resource(resource), m_isModule(resource.module.has_value()) {
+    if (m_isModule) {
+        m_module = *resource.module;
+        m_errors.assign(m_module.errors.begin(), m_module.errors.end());
+        if (!m_resource.idn.has_value()) {
+            m_resource.idn = kModuleIdn;
+        }
+    }
+    ResetInputs(nowMs);
+}
+
+void CDevice::ResetInputs(long long nowMs) {
+    m_steps = 0;
+    m_startMs = nowMs;
+    for (std::size_t i = 0; i < m_value.size(); ++i) {
+        const PortStimulus& port = m_module.ports[i];
+        m_random[i] = port.seed != 0 ? port.seed : 1;
+        m_value[i] = port.mode == PortStimulus::Mode::Walk ? WalkValue(port, 0) : port.start;
+        m_positive[i] = 0;
+        m_negative[i] = 0;
+    }
+}
+
+void CDevice::Step() {
+    ++m_steps;
+    for (std::size_t i = 0; i < m_value.size(); ++i) {
+        const PortStimulus& port = m_module.ports[i];
+        const std::uint16_t old = m_value[i];
+        std::uint16_t now = old;
+        switch (port.mode) {
+            case PortStimulus::Mode::Fixed:
+                break;
+            case PortStimulus::Mode::Count:
+                now = static_cast<std::uint16_t>(old + port.step);
+                break;
+            case PortStimulus::Mode::Walk:
+                now = WalkValue(port, m_steps);
+                break;
+            case PortStimulus::Mode::Random:
+                now = static_cast<std::uint16_t>(old ^ (NextRandom(&m_random[i]) & port.mask));
+                break;
+        }
+        m_value[i] = now;
+        // Edges latch until the register is read.
+        m_positive[i] = static_cast<std::uint16_t>(m_positive[i] | (~old & now));
+        m_negative[i] = static_cast<std::uint16_t>(m_negative[i] | (old & ~now));
+    }
+}
+
+void CDevice::Advance(long long nowMs) {
+    if (m_module.stepMs == 0) {
+        Step();
+        return;
+    }
+    const long long target = (nowMs - m_startMs) / m_module.stepMs;
+    for (int i = 0; m_steps < target && i < kMaxCatchUpSteps; ++i) {
+        Step();
+    }
+    if (m_steps < target) {
+        m_startMs += (target - m_steps) * m_module.stepMs;
+    }
+}
+
+std::string CDevice::Text(const std::string& text) const {
+    if (!m_module.longTexts) {
+        return text;
+    }
+    std::string padded = text.empty() ? std::string("Long text") : text;
+    padded += ' ';
+    while (padded.size() < kLongTextLength) {
+        padded += static_cast<char>('0' + padded.size() % 10);
+    }
+    return padded;
+}
+
+namespace {
+
+// Whether an entry of the scenario that names a command applies to this one now; counts its
+// skips and repeats down when it does.
+bool Due(const std::string& command, const std::string& header, int* skip, int* times) {
+    if (Upper(command) != header || *times == 0) {
+        return false;
+    }
+    if (*skip > 0) {
+        --*skip;
+        return false;
+    }
+    if (*times > 0) {
+        --*times;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CDevice::TakeFault(const std::string& header, ViStatus* status) {
+    for (auto& fault : m_module.faults) {
+        if (Due(fault.command, header, &fault.skip, &fault.times)) {
+            *status = fault.status;
+            return true;
+        }
+    }
+    return false;
+}
+
+void CDevice::QueueAfter(const std::string& header) {
+    for (auto& queued : m_module.errorsAfter) {
+        if (Due(queued.command, header, &queued.skip, &queued.times)) {
+            m_errors.push_back(queued.entry);
+        }
+    }
+}
+
+std::string CDevice::RunModuleCommand(const std::string& header, const std::string& argument,
+                                      bool* hasReply) {
+    *hasReply = true;
+    if (header == "*TST?") {
+        return std::to_string(m_module.selfTestResult) + "," +
+               Quoted(Text(m_module.selfTestMessage));
+    }
+    if (header == "SYST:ERR?") {
+        if (m_errors.empty()) {
+            if (!m_module.endlessErrorQueue) {
+                return "0," + Quoted("No error");
+            }
+            m_errors.push_back({-350, "Queue overflow"});
+        }
+        const ErrorEntry entry = m_errors.front();
+        if (!m_module.endlessErrorQueue) {
+            m_errors.pop_front();
+        }
+        return std::to_string(entry.code) + "," + Quoted(Text(entry.text));
+    }
+    const bool value = header == "MEAS:DIG:PORT?";
+    const bool positive = header == "SENS:POS:PORT:TRAN?";
+    const bool negative = header == "SENS:NEG:PORT:TRAN?";
+    if (value || positive || negative) {
+        char* end = nullptr;
+        const long port = std::strtol(argument.c_str(), &end, 10);
+        if (argument.empty() || *end != '\0' || port < 0 || port > 3) {
+            *hasReply = false;
+            m_errors.push_back({-222, "Data out of range"});
+            return std::string();
+        }
+        const auto index = static_cast<std::size_t>(port);
+        std::uint16_t reading = m_value[index];
+        if (positive) {
+            reading = m_positive[index];
+            m_positive[index] = 0;
+        } else if (negative) {
+            reading = m_negative[index];
+            m_negative[index] = 0;
+        }
+        return std::to_string(reading);
+    }
+    *hasReply = false;
+    if (header == "*CLS") {
+        m_errors.clear();
+    } else if (header != "*RST") {
+        m_errors.push_back({-113, "Undefined header"});
+    }
+    return std::string();
+}
+
+CDevice::Outcome CDevice::Execute(const std::string& message, long long nowMs) {
+    Outcome outcome;
+    const std::string command = Trim(message);
+    const std::string::size_type space = command.find_first_of(" \t");
+    const std::string header = Upper(command.substr(0, space));
+    const std::string argument = space == std::string::npos ? "" : Trim(command.substr(space));
+    const bool query = !header.empty() && header.back() == '?';
+
+    if (m_isModule) {
+        Advance(nowMs);
+        ViStatus fault = VI_SUCCESS;
+        if (TakeFault(header, &fault)) {
+            if (query) {
+                outcome.readStatus = fault;
+                return outcome;
+            }
+            outcome.writeStatus = fault;
+            if (fault < 0) {
+                return outcome;
+            }
+        }
+    }
+
+    if (header == "*IDN?" && m_resource.idn.has_value()) {
+        outcome.hasReply = true;
+        outcome.reply = *m_resource.idn;
+        if (m_resource.longIdn) {
+            outcome.reply.resize(kLongIdnLength, '9');
+            outcome.replyEnds = false;
+        } else if (m_resource.idnEnd) {
+            outcome.reply += '\n';
+        } else {
+            outcome.replyEnds = false;
+        }
+    } else if (header == "*RST" && m_isModule) {
+        ResetInputs(nowMs);
+    } else if (m_isModule) {
+        outcome.reply = RunModuleCommand(header, argument, &outcome.hasReply);
+        if (outcome.hasReply) {
+            outcome.reply += '\n';
+        }
+    }
+    if (m_isModule) {
+        QueueAfter(header);
+    }
+    return outcome;
+}
+
+}  // namespace sim

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "sim/core/Scenario.h"
+
+namespace sim {
+
+// What answers on one resource: a K3310 module when the scenario gives one, otherwise at most
+// an identification reply. It speaks the module's message protocol:
+//   *IDN?  *RST  *CLS  *TST?  SYST:ERR?
+//   MEAS:DIG:PORT? <p>  SENS:POS:PORT:TRAN? <p>  SENS:NEG:PORT:TRAN? <p>   (p = 0..3)
+class CDevice {
+public:
+    CDevice(const ResourceScenario& resource, long long nowMs);
+
+    // What a write of one command leads to.
+    struct Outcome {
+        ViStatus writeStatus = VI_SUCCESS;  // returned by the write itself
+        ViStatus readStatus = VI_SUCCESS;   // returned by the next read when negative
+        bool hasReply = false;
+        std::string reply;  // complete message, terminator included when the device sends one
+        bool replyEnds = true;
+    };
+    Outcome Execute(const std::string& message, long long nowMs);
+
+    bool IsModule() const { return m_isModule; }
+    bool UnterminatedText() const { return m_module.unterminatedText; }
+    std::uint16_t Port(int port) const { return m_value[static_cast<std::size_t>(port)]; }
+
+private:
+    void Advance(long long nowMs);
+    void Step();
+    void ResetInputs(long long nowMs);
+    std::string Text(const std::string& text) const;
+    std::string RunModuleCommand(const std::string& header, const std::string& argument,
+                                 bool* hasReply);
+    bool TakeFault(const std::string& header, ViStatus* status);
+    void QueueAfter(const std::string& header);
+
+    ResourceScenario m_resource;
+    bool m_isModule = false;
+    ModuleScenario m_module;
+    std::deque<ErrorEntry> m_errors;
+    std::array<std::uint16_t, 4> m_value{};
+    std::array<std::uint16_t, 4> m_positive{};
+    std::array<std::uint16_t, 4> m_negative{};
+    std::array<std::uint32_t, 4> m_random{};
+    long long m_steps = 0;
+    long long m_startMs = 0;
+};
+
+}  // namespace sim

@@ -1,0 +1,52 @@
+#include "common/SimSupport.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace {
+
+int g_nextFile = 0;
+
+std::filesystem::path ScenarioFolder() {
+    return std::filesystem::temp_directory_path() / ("sfp-scenarios-" + std::to_string(::getpid()));
+}
+
+}  // namespace
+
+CScenarioFile::CScenarioFile(const std::string& yaml) {
+    const std::filesystem::path folder = ScenarioFolder();
+    std::filesystem::create_directories(folder);
+    m_path = (folder / ("scenario-" + std::to_string(g_nextFile++) + ".yaml")).string();
+    std::ofstream(m_path, std::ios::binary) << yaml;
+    const char* previous = std::getenv(sim::kScenarioVariable);
+    m_hadPrevious = previous != nullptr;
+    m_previous = m_hadPrevious ? previous : "";
+    ::setenv(sim::kScenarioVariable, m_path.c_str(), 1);
+}
+
+CScenarioFile::~CScenarioFile() {
+    if (m_hadPrevious) {
+        ::setenv(sim::kScenarioVariable, m_previous.c_str(), 1);
+    } else {
+        ::unsetenv(sim::kScenarioVariable);
+    }
+    std::error_code ignored;
+    std::filesystem::remove(m_path, ignored);
+    std::filesystem::remove(ScenarioFolder(), ignored);  // only once it is empty
+}
+
+CSimHooks::CSimHooks() : m_library(CDynamicLibrary::Load("libvisa.so")) {
+    m_trace = LookupFunction<SimTraceFn>(m_library, "simTrace");
+    m_count = LookupFunction<SimOpenSessionCountFn>(m_library, "simOpenSessionCount");
+}
+
+std::string CSimHooks::Trace() const {
+    const ViUInt32 length = m_trace(nullptr, 0);
+    std::vector<ViChar> text(length + 1);
+    m_trace(text.data(), length + 1);
+    return std::string(text.data(), length);
+}

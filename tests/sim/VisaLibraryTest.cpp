@@ -1,0 +1,359 @@
+// The substitute VISA library through its C interface, loaded by name.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/SimSupport.h"
+#include "instrument/VisaApi.h"
+#include "platform/native/DynamicLibrary.h"
+
+namespace {
+
+const char* const kThreeResources = R"(
+resources:
+  - {name: VXI0::24::INSTR, slot: 24, manufacturer: 0xFFF, model: 0x154, module: {}}
+  - {name: GPIB0::9::INSTR, idn: "ZENTRAX-MOLBURY,K3310,7,1.0"}
+  - {name: VXI0::0::BACKPLANE}
+  - {name: ASRL1::INSTR}
+)";
+
+class SimVisa : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(library.IsLoaded()) << "LD_LIBRARY_PATH must name the sim library folder";
+        ASSERT_TRUE(visa.Bind(library));
+        setAttribute = LookupFunction<ViSetAttributeFn>(library, "viSetAttribute");
+        statusDesc = LookupFunction<ViStatusDescFn>(library, "viStatusDesc");
+        ASSERT_NE(setAttribute, nullptr);
+        ASSERT_NE(statusDesc, nullptr);
+    }
+
+    ViSession OpenRm() {
+        ViSession rm = VI_NULL;
+        EXPECT_EQ(visa.viOpenDefaultRM(&rm), VI_SUCCESS);
+        return rm;
+    }
+    ViSession Open(ViSession rm, const char* name) {
+        ViSession vi = VI_NULL;
+        EXPECT_EQ(visa.viOpen(rm, name, 0, 0, &vi), VI_SUCCESS) << name;
+        return vi;
+    }
+    ViStatus Write(ViSession vi, const std::string& text) {
+        ViUInt32 written = 0;
+        return visa.viWrite(vi, reinterpret_cast<const ViByte*>(text.data()),
+                            static_cast<ViUInt32>(text.size()), &written);
+    }
+    struct Reading {
+        ViStatus status;
+        std::string text;
+    };
+    Reading Read(ViSession vi, ViUInt32 count) {
+        std::string buffer(count, '\x7F');
+        ViUInt32 received = 12345;
+        const ViStatus status =
+            visa.viRead(vi, reinterpret_cast<ViByte*>(buffer.data()), count, &received);
+        EXPECT_LE(received, count);
+        return {status, buffer.substr(0, received)};
+    }
+    std::string Describe(ViStatus status) {
+        ViChar text[VI_FIND_BUFLEN];
+        std::memset(text, 'x', sizeof(text));
+        statusDesc(VI_NULL, status, text);
+        EXPECT_LT(::strnlen(text, sizeof(text)), sizeof(text)) << "terminated";
+        return text;
+    }
+
+    CDynamicLibrary library = CDynamicLibrary::Load("libvisa.so");
+    CVisaApi visa;
+    ViSetAttributeFn setAttribute = nullptr;
+    ViStatusDescFn statusDesc = nullptr;
+    CSimHooks hooks;
+};
+
+TEST_F(SimVisa, SearchReportsMatchingNamesInOrderOrFails) {
+    ViFindList list = VI_NULL;
+    ViUInt32 count = 0;
+    ViChar name[VI_FIND_BUFLEN] = {};
+    // Walks a search to its end; *end is the status that ended it.
+    auto walk = [&](ViSession rm, ViStatus* end) {
+        std::vector<std::string> names;
+        for (ViStatus status = visa.viFindRsrc(rm, "?*INSTR", &list, &count, name);;
+             status = visa.viFindNext(list, name)) {
+            if (status < 0) {
+                *end = status;
+                return names;
+            }
+            names.push_back(name);
+        }
+    };
+    ViStatus last = VI_SUCCESS;
+    {
+        CScenarioFile scenario(kThreeResources);
+        const ViSession rm = OpenRm();
+        EXPECT_EQ(walk(rm, &last),
+                  (std::vector<std::string>{"VXI0::24::INSTR", "GPIB0::9::INSTR", "ASRL1::INSTR"}));
+        EXPECT_EQ(count, 3u);
+        EXPECT_EQ(last, VI_ERROR_RSRC_NFOUND);
+        EXPECT_EQ(visa.viClose(list), VI_SUCCESS);
+        EXPECT_EQ(visa.viFindRsrc(rm, "gpib?*", &list, &count, name), VI_SUCCESS);
+        EXPECT_EQ(count, 1u);
+        EXPECT_EQ(visa.viFindRsrc(rm, "USB?*", &list, &count, name), VI_ERROR_RSRC_NFOUND);
+        EXPECT_EQ(count, 0u);
+        EXPECT_EQ(list, VI_NULL);
+        EXPECT_EQ(visa.viFindRsrc(rm, "*INSTR", &list, &count, name), VI_ERROR_INV_EXPR);
+        EXPECT_EQ(visa.viFindRsrc(rm + 1000, "?*INSTR", &list, &count, name), VI_ERROR_INV_OBJECT);
+        visa.viClose(rm);
+    }
+    {
+        CScenarioFile scenario(std::string("search: {fail_after: 2, fail_status: VI_ERROR_IO}\n") +
+                               kThreeResources);
+        EXPECT_EQ(walk(OpenRm(), &last).size(), 2u);
+        EXPECT_EQ(count, 3u);
+        EXPECT_EQ(last, VI_ERROR_IO);
+    }
+    CScenarioFile scenario(std::string("search: {status: VI_ERROR_SYSTEM_ERROR}\n") +
+                           kThreeResources);
+    EXPECT_TRUE(walk(OpenRm(), &last).empty());
+    EXPECT_EQ(last, VI_ERROR_SYSTEM_ERROR);
+}
+
+TEST_F(SimVisa, SessionsOpenAndCloseManyTimes) {
+    CScenarioFile scenario(kThreeResources);
+    for (int i = 0; i < 300; ++i) {
+        const ViSession rm = OpenRm();
+        const ViSession vi = Open(rm, "VXI0::24::INSTR");
+        ASSERT_NE(vi, VI_NULL);
+        ASSERT_EQ(visa.viClose(vi), VI_SUCCESS);
+        ASSERT_EQ(visa.viClose(vi), VI_ERROR_INV_OBJECT);
+        ASSERT_EQ(visa.viClose(rm), VI_SUCCESS);
+    }
+    EXPECT_EQ(hooks.OpenSessions(), 0);
+    EXPECT_EQ(visa.viClose(VI_NULL), VI_WARN_NULL_OBJECT);
+
+    // Closing a resource manager closes what was opened through it.
+    const ViSession rm = OpenRm();
+    const ViSession vi = Open(rm, "GPIB0::9::INSTR");
+    EXPECT_EQ(visa.viClose(rm), VI_SUCCESS);
+    EXPECT_EQ(Write(vi, "*IDN?"), VI_ERROR_INV_OBJECT);
+    EXPECT_EQ(hooks.OpenSessions(), 0);
+}
+
+TEST_F(SimVisa, OpenTakesVisaNameFormsAndScenarioStatuses) {
+    CScenarioFile scenario(R"(
+resources:
+  - {name: VXI0::24::INSTR}
+  - {name: VXI0::25::INSTR, open: VI_ERROR_RSRC_BUSY}
+  - {name: VXI0::26::INSTR, open: VI_SUCCESS_DEV_NPRESENT}
+)");
+    const ViSession rm = OpenRm();
+    ViSession vi = 77;
+    for (const char* name : {"VXI0::24::INSTR", "vxi0::24::instr", "VXI0::24"}) {
+        EXPECT_EQ(visa.viOpen(rm, name, 0, 0, &vi), VI_SUCCESS) << name;
+        EXPECT_NE(vi, VI_NULL);
+    }
+    const struct {
+        const char* name;
+        ViStatus status;
+    } failures[] = {{"", VI_ERROR_INV_RSRC_NAME},
+                    {"VXI0::99::INSTR", VI_ERROR_RSRC_NFOUND},
+                    {"VXI0::25::INSTR", VI_ERROR_RSRC_BUSY}};
+    for (const auto& f : failures) {
+        vi = 77;
+        EXPECT_EQ(visa.viOpen(rm, f.name, 0, 0, &vi), f.status) << f.name;
+        EXPECT_EQ(vi, VI_NULL) << f.name;
+    }
+    EXPECT_EQ(visa.viOpen(rm, nullptr, 0, 0, &vi), VI_ERROR_INV_RSRC_NAME);
+    EXPECT_EQ(visa.viOpen(rm, "VXI0::24::INSTR", 8, 0, &vi), VI_ERROR_INV_ACC_MODE);
+    EXPECT_EQ(visa.viOpen(rm, "VXI0::24::INSTR", 0, 0, nullptr), VI_ERROR_INV_PARAMETER);
+    EXPECT_EQ(visa.viOpen(rm, "VXI0::26::INSTR", 0, 0, &vi), VI_SUCCESS_DEV_NPRESENT);
+    EXPECT_NE(vi, VI_NULL) << "a warning still opens a session";
+    visa.viClose(rm);
+}
+
+TEST_F(SimVisa, SixteenBitAttributesAreWrittenAsSixteenBits) {
+    CScenarioFile scenario(R"(
+resources:
+  - {name: VXI0::24::INSTR, slot: 24, manufacturer: 0xFFF, model: 0x154}
+  - {name: VXI0::25::INSTR, slot: unknown, attribute_status: {model: VI_ERROR_IO, manufacturer: VI_WARN_NSUP_ATTR_STATE}, manufacturer: 1, model: 2}
+  - {name: GPIB0::9::INSTR}
+)");
+    const ViSession rm = OpenRm();
+    const ViSession vxi = Open(rm, "VXI0::24::INSTR");
+    const ViSession other = Open(rm, "VXI0::25::INSTR");
+    const ViSession gpib = Open(rm, "GPIB0::9::INSTR");
+    const struct {
+        ViSession vi;
+        ViAttr attribute;
+        ViStatus status;
+        int value;  // -1: nothing written
+    } cases[] = {
+        {vxi, VI_ATTR_INTF_TYPE, VI_SUCCESS, VI_INTF_VXI},
+        {vxi, VI_ATTR_SLOT, VI_SUCCESS, 24},
+        {vxi, VI_ATTR_MANF_ID, VI_SUCCESS, 0xFFF},
+        {vxi, VI_ATTR_MODEL_CODE, VI_SUCCESS, 0x154},
+        {other, VI_ATTR_SLOT, VI_SUCCESS, 0xFFFF},
+        {other, VI_ATTR_MODEL_CODE, VI_ERROR_IO, -1},
+        {other, VI_ATTR_MANF_ID, VI_WARN_NSUP_ATTR_STATE, 1},
+        {gpib, VI_ATTR_INTF_TYPE, VI_SUCCESS, VI_INTF_GPIB},
+        {gpib, VI_ATTR_SLOT, VI_ERROR_NSUP_ATTR, -1},
+        {gpib, VI_ATTR_MANF_ID, VI_ERROR_NSUP_ATTR, -1},
+        {gpib, 0x3FFF0999, VI_ERROR_NSUP_ATTR, -1},
+        {rm, VI_ATTR_INTF_TYPE, VI_ERROR_NSUP_ATTR, -1},
+    };
+    for (const auto& c : cases) {
+        unsigned char bytes[8];
+        std::memset(bytes, 0xAA, sizeof(bytes));
+        EXPECT_EQ(visa.viGetAttribute(c.vi, c.attribute, bytes), c.status)
+            << std::hex << c.attribute;
+        ViUInt16 value = 0;
+        std::memcpy(&value, bytes, 2);
+        if (c.value >= 0) {
+            EXPECT_EQ(value, c.value) << std::hex << c.attribute;
+        } else {
+            EXPECT_EQ(value, 0xAAAA) << "untouched";
+        }
+        for (int i = 2; i < 8; ++i) {
+            EXPECT_EQ(bytes[i], 0xAA) << "byte " << i << " of " << std::hex << c.attribute;
+        }
+    }
+    EXPECT_EQ(setAttribute(vxi, VI_ATTR_TMO_VALUE, 500), VI_SUCCESS);
+    ViUInt32 timeout = 0;
+    EXPECT_EQ(visa.viGetAttribute(vxi, VI_ATTR_TMO_VALUE, &timeout), VI_SUCCESS);
+    EXPECT_EQ(timeout, 500u);
+    EXPECT_EQ(setAttribute(vxi, VI_ATTR_SLOT, 3), VI_ERROR_NSUP_ATTR);
+    EXPECT_EQ(visa.viGetAttribute(vxi, VI_ATTR_SLOT, nullptr), VI_ERROR_INV_PARAMETER);
+    visa.viClose(rm);
+    EXPECT_EQ(visa.viGetAttribute(vxi, VI_ATTR_SLOT, &timeout), VI_ERROR_INV_OBJECT);
+}
+
+TEST_F(SimVisa, RepliesEndTimeOutOrFillTheBuffer) {
+    CScenarioFile scenario(R"(
+resources:
+  - {name: GPIB0::3::INSTR, idn: "ZENTRAX-MOLBURY,K3310", misbehave: [long_idn]}
+  - {name: ASRL1::INSTR}
+  - {name: VXI0::24::INSTR, module: {}}
+)");
+    const ViSession rm = OpenRm();
+    ViSession vi = Open(rm, "GPIB0::3::INSTR");
+    Write(vi, "*IDN?");
+    auto reply = Read(vi, 100);
+    EXPECT_EQ(reply.status, VI_SUCCESS_MAX_CNT);
+    ASSERT_EQ(reply.text.size(), 100u);
+    EXPECT_EQ(reply.text.find_first_of(std::string("\n\0", 2)), std::string::npos);
+    EXPECT_EQ(Read(vi, 100).status, VI_ERROR_TMO) << "nothing more to read";
+
+    vi = Open(rm, "ASRL1::INSTR");
+    EXPECT_EQ(Write(vi, "*IDN?"), VI_SUCCESS);
+    reply = Read(vi, 100);
+    EXPECT_EQ(reply.status, VI_ERROR_TMO) << "nobody answers";
+    EXPECT_EQ(reply.text, "");
+
+    vi = Open(rm, "VXI0::24::INSTR");
+    Write(vi, "*IDN?\n");
+    reply = Read(vi, 10);
+    EXPECT_EQ(reply.status, VI_SUCCESS_MAX_CNT);
+    const auto rest = Read(vi, 100);
+    EXPECT_EQ(rest.status, VI_SUCCESS);
+    EXPECT_EQ(reply.text + rest.text, "ZENTRAX-MOLBURY,K3310,0,1.0\n");
+    visa.viClose(rm);
+}
+
+TEST_F(SimVisa, ModuleLatchesEdgesFailsAndReloadsOverMessages) {
+    CScenarioFile scenario(R"(
+resources:
+  - name: VXI0::24::INSTR
+    module:
+      ports: [{mode: walk}]
+      errors: [{code: -310, text: "System error"}]
+      fail:
+        - {command: "MEAS:DIG:PORT?", status: VI_ERROR_TMO, times: 1}
+        - {command: "*RST", status: VI_ERROR_IO}
+)");
+    const ViSession rm = OpenRm();
+    const ViSession vi = Open(rm, "VXI0::24::INSTR");
+    auto ask = [&](const std::string& command) {
+        EXPECT_EQ(Write(vi, command + "\n"), VI_SUCCESS) << command;
+        return Read(vi, 256).text;
+    };
+    // Port 0 walks a one from bit 0, a step per command: each step is a rising and a falling
+    // edge, latched until the register is read.
+    EXPECT_EQ(ask("MEAS:DIG:PORT? 0"), "") << "the first reading times out";
+    EXPECT_EQ(ask("MEAS:DIG:PORT? 0"), "4\n");
+    EXPECT_EQ(ask("SENS:POS:PORT:TRAN? 0"), "14\n") << "bits 1 to 3 rose";
+    EXPECT_EQ(ask("SENS:NEG:PORT:TRAN? 0"), "15\n") << "bits 0 to 3 fell";
+    EXPECT_EQ(ask("SENS:NEG:PORT:TRAN? 0"), "16\n") << "cleared by the read, then bit 4 fell";
+    EXPECT_EQ(ask("SENS:POS:PORT:TRAN? 0"), "112\n");
+
+    ViUInt32 written = 99;
+    EXPECT_EQ(visa.viWrite(vi, reinterpret_cast<const ViByte*>("*RST"), 4, &written), VI_ERROR_IO);
+    EXPECT_EQ(written, 0u);
+    Write(vi, "SYST:ERR?");
+    EXPECT_EQ(ask("SYST:ERR?"), "0,\"No error\"\n") << "a new command drops an unread reply";
+    visa.viClose(rm);
+
+    // All sessions closed: the next resource manager starts the scenario afresh; while one is
+    // open, another resource manager sees the same module.
+    const ViSession fresh = Open(OpenRm(), "VXI0::24::INSTR");
+    Write(fresh, "SYST:ERR?");
+    EXPECT_EQ(Read(fresh, 256).text, "-310,\"System error\"\n");
+    const ViSession same = Open(OpenRm(), "VXI0::24::INSTR");
+    Write(same, "SYST:ERR?");
+    EXPECT_EQ(Read(same, 256).text, "0,\"No error\"\n");
+}
+
+TEST_F(SimVisa, MalformedScenarioIsReportedAndEveryCallFailsCleanly) {
+    CScenarioFile scenario("resources:\n  - name: VXI0::24::INSTR\n    modle: 0x154\n");
+    ::testing::internal::CaptureStderr();
+    ViSession rm = 77;
+    EXPECT_EQ(visa.viOpenDefaultRM(&rm), VI_ERROR_SYSTEM_ERROR);
+    EXPECT_EQ(rm, VI_NULL);
+    const std::string where = scenario.Path() + ":3: unknown key 'modle'";
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(where), std::string::npos);
+    EXPECT_NE(Describe(VI_ERROR_SYSTEM_ERROR).find(where), std::string::npos);
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(visa.viOpenDefaultRM(&rm), VI_ERROR_SYSTEM_ERROR);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "said once per file";
+    ViChar name[VI_FIND_BUFLEN] = {};
+    ViUInt32 count = 0;
+    ViFindList list = VI_NULL;
+    ViByte byte = 0;
+    for (ViSession vi = 0; vi < 50; ++vi) {
+        EXPECT_LT(visa.viFindRsrc(vi, "?*INSTR", &list, &count, name), 0);
+        EXPECT_LT(visa.viFindNext(vi, name), 0);
+        EXPECT_LT(visa.viOpen(vi, "VXI0::24::INSTR", 0, 0, &rm), 0);
+        EXPECT_LT(visa.viGetAttribute(vi, VI_ATTR_SLOT, &count), 0);
+        EXPECT_LT(visa.viWrite(vi, &byte, 1, &count), 0);
+        EXPECT_LT(visa.viRead(vi, &byte, 1, &count), 0);
+        EXPECT_LT(setAttribute(vi, VI_ATTR_TMO_VALUE, 1), 0);
+    }
+    CScenarioFile good(kThreeResources);
+    EXPECT_EQ(visa.viOpenDefaultRM(&rm), VI_SUCCESS) << "a good scenario brings it back";
+    visa.viClose(rm);
+}
+
+TEST_F(SimVisa, MissingScenarioFileIsNamed) {
+    ::setenv(sim::kScenarioVariable, "/nonexistent/k3310.yaml", 1);
+    ::testing::internal::CaptureStderr();
+    ViSession rm = VI_NULL;
+    EXPECT_EQ(visa.viOpenDefaultRM(&rm), VI_ERROR_SYSTEM_ERROR);
+    EXPECT_NE(
+        ::testing::internal::GetCapturedStderr().find("/nonexistent/k3310.yaml:0: cannot read"),
+        std::string::npos);
+    ::unsetenv(sim::kScenarioVariable);
+    EXPECT_EQ(visa.viOpenDefaultRM(&rm), VI_SUCCESS) << "the built-in scenario";
+    visa.viClose(rm);
+}
+
+TEST_F(SimVisa, StatusDescriptionsFitTheBuffer) {
+    EXPECT_NE(Describe(VI_ERROR_TMO).find("VI_ERROR_TMO"), std::string::npos);
+    ViChar text[VI_FIND_BUFLEN];
+    EXPECT_EQ(statusDesc(VI_NULL, VI_ERROR_RSRC_NFOUND, text), VI_SUCCESS);
+    EXPECT_EQ(statusDesc(VI_NULL, ViStatusFromBits(0xBFFF7777), text), VI_WARN_UNKNOWN_STATUS);
+    EXPECT_NE(std::string(text).find("BFFF7777"), std::string::npos);
+    EXPECT_EQ(statusDesc(VI_NULL, VI_SUCCESS, nullptr), VI_ERROR_USER_BUF);
+}
+
+}  // namespace
