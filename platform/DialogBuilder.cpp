@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -14,6 +15,24 @@
 #include "resources/DialogTemplates.h"
 
 namespace {
+
+// A static with a black frame. Its 1-pixel lines are filled rectangles, so that on a scaled
+// screen they thicken with everything else rather than staying one device pixel wide.
+class CBlackFrame : public QFrame {
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override {
+        QPainter painter(this);
+        const int w = width();
+        const int h = height();
+        painter.fillRect(0, 0, w, 1, Qt::black);
+        painter.fillRect(0, h - 1, w, 1, Qt::black);
+        painter.fillRect(0, 0, 1, h, Qt::black);
+        painter.fillRect(w - 1, 0, 1, h, Qt::black);
+    }
+};
 
 QWidget* CreateControl(QWidget* dialog, const DlgItem& item) {
     const QString text = QString::fromStdString(item.text);
@@ -26,13 +45,7 @@ QWidget* CreateControl(QWidget* dialog, const DlgItem& item) {
             return label;
         }
         case CtrlKind::BlackFrame: {
-            auto* frame = new QFrame(dialog);
-            frame->setFrameShape(QFrame::Box);
-            frame->setLineWidth(1);
-            QPalette palette = frame->palette();
-            palette.setColor(QPalette::WindowText, Qt::black);
-            frame->setPalette(palette);
-            return frame;
+            return new CBlackFrame(dialog);
         }
         case CtrlKind::Icon: {
             auto* label = new QLabel(dialog);

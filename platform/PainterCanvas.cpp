@@ -50,6 +50,19 @@ void CPainterCanvas::SelectFont(const QFont* font) {
     m_font = font != nullptr ? *font : m_defaultFont;
 }
 
+namespace {
+
+bool AllAxisAligned(const QPolygon& polygon) {
+    for (int i = 0; i + 1 < polygon.size(); ++i) {
+        if (polygon[i].x() != polygon[i + 1].x() && polygon[i].y() != polygon[i + 1].y()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 void CPainterCanvas::Polyline(const std::vector<CPoint>& points) {
     if (points.size() < 2) {
         return;
@@ -82,6 +95,22 @@ void CPainterCanvas::Polyline(const std::vector<CPoint>& points) {
             m_painter.fillRect(QRect(from, QSize(1, 1)), ToQColor(m_pen.color));
             return;
         }
+    }
+    if (!thin && AllAxisAligned(polygon)) {
+        // Stamped as whole pixel squares so that a scaled device (a high-resolution screen)
+        // doubles every pixel exactly instead of rounding the pen's edges its own way.
+        for (int i = 0; i + 1 < polygon.size(); ++i) {
+            const QPoint a = polygon[i];
+            const QPoint b = polygon[i + 1];
+            if (a.y() == b.y()) {
+                Stamp(std::min(a.x(), b.x()), a.y(), std::abs(b.x() - a.x()) + 1);
+            } else {
+                for (int y = std::min(a.y(), b.y()); y <= std::max(a.y(), b.y()); ++y) {
+                    Stamp(a.x(), y, 1);
+                }
+            }
+        }
+        return;
     }
     // Wide lines have round ends and joins, as on the panel's original platform; Qt puts an
     // even width's extra pixel above and left of the line, as that platform does.
