@@ -266,3 +266,58 @@ TEST(Help, FindsThePageBesideTheExecutableOrSaysItCannot) {
     EXPECT_EQ(CHelpViewer::ShowContents(&owner, "aqk3310.hlp"), browser) << "one help window";
     QFile::remove(beside);
 }
+
+TEST_F(Frame, EveryMenuCommandIsReachableFromTheKeyboard) {
+    QApplication::setActiveWindow(frame);
+    QMenu* system = frame->menuBar()->actions()[0]->menu();
+    QTest::keyClick(frame, Qt::Key_S, Qt::AltModifier);
+    ASSERT_TRUE(system->isVisible()) << "Alt+S opens the System menu";
+    QTest::keyClick(system, Qt::Key_A);
+    EXPECT_EQ(app.m_bAutoUpdate, 1) << "A toggles Auto Update";
+    EXPECT_FALSE(system->isVisible());
+
+    QTest::keyClick(frame, Qt::Key_S, Qt::AltModifier);
+    QTest::keyClick(system, Qt::Key_T);
+    EXPECT_EQ(platform.Boxes().back(), "Self test ok") << "T runs the self test";
+
+    QTest::keyClick(frame, Qt::Key_S, Qt::AltModifier);
+    QTest::keyClick(system, Qt::Key_R);
+    EXPECT_EQ(app.m_bAutoUpdate, 0) << "R resets, which turns Auto Update off";
+    EXPECT_EQ(instrument->calls.back(), "reset");
+
+    QMenu* help = frame->menuBar()->actions()[1]->menu();
+    QTest::keyClick(frame, Qt::Key_H, Qt::AltModifier);
+    ASSERT_TRUE(help->isVisible()) << "Alt+H opens the Help menu";
+    QTest::keyClick(help, Qt::Key_Escape);
+
+    QTest::keyClick(frame, Qt::Key_S, Qt::AltModifier);
+    QTest::keyClick(system, Qt::Key_E);
+    FlushDeletes();
+    EXPECT_EQ(frame.data(), nullptr) << "E exits";
+    EXPECT_EQ(destroyed, 1);
+}
+
+TEST(FrameStartUp, ConnectionMessagesComeBeforeTheFrameIsShown) {
+    CRecordingPlatform platform;
+    CSfpApp app;
+    // No VISA library can be found under this name: the connection says so and falls back.
+    app.m_visaLibraryNames = {"libsfp-no-such-visa.so"};
+    std::vector<bool> frameVisible;
+    platform.onBox = [&](const std::string&) {
+        frameVisible.push_back(app.m_pMainWnd != nullptr && app.m_pMainWnd->isVisible());
+    };
+    app.InitInstance();
+    EXPECT_EQ(platform.Boxes(),
+              std::vector<std::string>{"Could not find VISA.DLL.  Creating non live panel."});
+    EXPECT_EQ(frameVisible, std::vector<bool>{false});
+    ASSERT_NE(app.m_pMainWnd, nullptr);
+    EXPECT_TRUE(app.m_pMainWnd->isVisible());
+    EXPECT_EQ(platform.waitDepth, 0) << "busy cursor gone";
+    // Start-up order: busy cursor, connection (its own cursor and message), timer, panel, shown.
+    const std::vector<std::string> head(platform.events.begin(), platform.events.begin() + 6);
+    EXPECT_EQ(head, (std::vector<std::string>{"wait+", "wait+", "box:Could not find VISA.DLL.  "
+                                                                "Creating non live panel.",
+                                              "wait-", "timer+1:300", "wait-"}));
+    app.m_pMainWnd->DestroyWindow();
+    FlushDeletes();
+}
