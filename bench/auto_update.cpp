@@ -118,16 +118,20 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     CQtPlatform platform;
     SetPlatform(&platform);
-    // Nobody is there to close a box: one that opens means the run is not what it claims.
-    QTimer modalWatch;
-    QObject::connect(&modalWatch, &QTimer::timeout, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            std::fprintf(stderr, "sfp-auto-update: a box opened: %s\n",
-                         box->text().toLocal8Bit().constData());
-            std::exit(1);
-        }
+    // Nobody is there to close a box, and one that opens stops the ticks: a run that has not
+    // ended well after its last tick is not what it claims. One timer, so that no polling of the
+    // tool's own adds to what is measured.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        std::fprintf(stderr, "sfp-auto-update: the run did not end in time%s%s\n",
+                     box != nullptr ? "; a box is open: " : "",
+                     box != nullptr ? box->text().toLocal8Bit().constData() : "");
+        std::exit(1);
     });
-    modalWatch.start(200);
+    deadline.start((idleTicks + autoTicks + 20) * static_cast<int>(kTickPeriodMs));
 
     int status = 0;
     {
