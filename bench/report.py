@@ -317,8 +317,10 @@ def main():
       "--benchmark_filter='reading/'")
     w("```")
     w("")
-    w("The benchmarks are built with the rest of the project (option `SFP_BENCH`, on by "
-      "default), so they keep compiling under the `ci` preset; CTest never runs them.")
+    w("The benchmarks are built only with the CMake option `SFP_BENCH=ON`, which `scripts/bench` "
+      "sets in `build/release`; the other presets, `ci` among them, leave them out, and CTest "
+      "never runs them. By hand: `cmake --preset release -DSFP_BENCH=ON && cmake --build "
+      "--preset release -j2`.")
     w("")
     w("What the cases are: `reading/*` is `OnTakeReading` (three registers, three read-outs "
       "redrawn at once); `refresh/*` is `OnPortValue`; `radix/emulated` clicks Hex or Dec, "
