@@ -285,9 +285,10 @@ def main():
         seen = "yes" if float(r.get("menu_changed_pixels", "0") or 0) > 0 else "no"
         changing = (f"idle {r['idle_changed_pixels']} px, Auto Update "
                     f"{r['auto_changed_pixels']} px")
-        w(f"| {stack} | {idle:.2f} % ({r['idle_cpu_ticks']} ticks in {r['idle_seconds']} s) | "
-          f"{on:.2f} % ({r['auto_cpu_ticks']} ticks in {r['auto_seconds']} s) | {seen} | "
-          f"{changing} |")
+        idle_ms = 1000 * float(r["idle_cpu_ticks"]) / hz
+        on_ms = 1000 * float(r["auto_cpu_ticks"]) / hz
+        w(f"| {stack} | {idle:.2f} % ({idle_ms:.0f} ms in {r['idle_seconds']} s) | "
+          f"{on:.2f} % ({on_ms:.0f} ms in {r['auto_seconds']} s) | {seen} | {changing} |")
     w("")
     if goal_value is not None:
         w(f"Goal: Auto Update on the emulated instrument under {AUTO_CPU_GOAL:g} % of one core: "
