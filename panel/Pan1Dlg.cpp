@@ -57,6 +57,12 @@ CPan1Dlg::CPan1Dlg(QWidget* parent, CPanel* owner)
     setWindowFlags(Qt::Widget);
     setObjectName(QStringLiteral("mainPanel"));
     BuildDialogFromTemplate(this, GetDialogTemplate(IDD_PANEL));
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        // The first child with an id wins, as with GetDlgItem.
+        if (const int id = GetDlgCtrlId(child); id != 0) {
+            m_items.emplace(id, child);
+        }
+    }
     move(0, 0);
     ConnectHandlers();
     show();
@@ -127,17 +133,17 @@ void CPan1Dlg::OnInitDialog() {
         if (QWidget* display = m_slotDisplay.GetSafeHwnd()) {
             display->hide();
         }
-        if (QWidget* label = GetDlgItem(this, IDC_SLOT_LABEL)) {
+        if (QWidget* label = Item(IDC_SLOT_LABEL)) {
             label->hide();
         }
     }
 
     m_resourceDisplay.SetText(app.m_strResourceName);
     SetAccessibleTexts();
-    if (QWidget* slotWnd = GetDlgItem(this, IDC_SLOT)) {
+    if (QWidget* slotWnd = Item(IDC_SLOT)) {
         slotWnd->setAccessibleDescription(QString::fromStdString(m_slotDisplay.GetText()));
     }
-    if (QWidget* resource = GetDlgItem(this, IDC_RESOURCE)) {
+    if (QWidget* resource = Item(IDC_RESOURCE)) {
         resource->setAccessibleDescription(QString::fromStdString(app.m_strResourceName));
     }
 
@@ -160,12 +166,12 @@ void CPan1Dlg::ConnectHandlers() {
         {IDOK, &CPanelReadings::OnTakeReading},
     };
     for (const auto& click : clicks) {
-        if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(this, click.id))) {
+        if (auto* button = qobject_cast<QAbstractButton*>(Item(click.id))) {
             const auto handler = click.handler;
             connect(button, &QAbstractButton::clicked, this, [this, handler] { (this->*handler)(); });
         }
     }
-    if (auto* takeReading = qobject_cast<QPushButton*>(GetDlgItem(this, IDOK))) {
+    if (auto* takeReading = qobject_cast<QPushButton*>(Item(IDOK))) {
         // Enter is the accept command wherever the focus is, as the dialog manager maps it.
         takeReading->setDefault(true);
     }
@@ -177,7 +183,7 @@ void CPan1Dlg::keyPressEvent(QKeyEvent* event) {
     if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         // The accept command: "Take Reading", whichever control without a use for Enter has
         // the focus (a focused push button has already clicked itself).
-        if (auto* takeReading = qobject_cast<QAbstractButton*>(GetDlgItem(this, IDOK))) {
+        if (auto* takeReading = qobject_cast<QAbstractButton*>(Item(IDOK))) {
             takeReading->click();
         }
         event->accept();
@@ -192,7 +198,7 @@ void CPan1Dlg::keyPressEvent(QKeyEvent* event) {
 
 void CPan1Dlg::CheckRadioButton(int first, int last, int id) {
     for (int each = first; each <= last; ++each) {
-        if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(this, each))) {
+        if (auto* button = qobject_cast<QAbstractButton*>(Item(each))) {
             button->setChecked(each == id);
         }
     }
@@ -200,12 +206,17 @@ void CPan1Dlg::CheckRadioButton(int first, int last, int id) {
 
 int CPan1Dlg::GetCheckedRadioButton(int first, int last) const {
     for (int id = first; id <= last; ++id) {
-        auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(this, id));
+        auto* button = qobject_cast<QAbstractButton*>(Item(id));
         if (button != nullptr && button->isChecked()) {
             return id;
         }
     }
     return 0;
+}
+
+QWidget* CPan1Dlg::Item(int id) const {
+    const auto it = m_items.find(id);
+    return it != m_items.end() ? it->second.data() : nullptr;
 }
 
 CValueButton* CPan1Dlg::ReadoutById(int id) {
@@ -244,11 +255,11 @@ void CPan1Dlg::SetAccessibleTexts() {
         {IDC_LEFT_ART, "Maker logo"}, {IDC_RIGHT_ART, "Driver standard logo"},
     };
     for (const auto& entry : names) {
-        if (QWidget* widget = GetDlgItem(this, entry.id)) {
+        if (QWidget* widget = Item(entry.id)) {
             widget->setAccessibleName(QString::fromLatin1(entry.name));
         }
     }
-    if (QWidget* lamp = GetDlgItem(this, IDC_ACTIVE_LAMP)) {
+    if (QWidget* lamp = Item(IDC_ACTIVE_LAMP)) {
         lamp->setAccessibleDescription(SfpApp().m_pInstrument->IsLive() ? QStringLiteral("live")
                                                                         : QStringLiteral("non live"));
     }
@@ -268,6 +279,6 @@ void CPan1Dlg::PaintBackground(CCanvas& canvas, const CRect& client, const CRect
 void CPan1Dlg::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     CPainterCanvas canvas(painter);
-    const QWidget* body = GetDlgItem(this, IDC_BODY);
+    const QWidget* body = Item(IDC_BODY);
     PaintBackground(canvas, ToCRect(rect()), body != nullptr ? ToCRect(body->geometry()) : CRect{});
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
+#include <map>
 
 #include "controls/DisplayStatic.h"
 #include "controls/ValueButton.h"
@@ -46,6 +48,8 @@ private:
     void SetAccessibleTexts();
     void CheckRadioButton(int first, int last, int id);
     CValueButton* ReadoutById(int id);
+    // The direct child with that dialog id, as GetDlgItem finds it, from m_items.
+    QWidget* Item(int id) const;
 
     CValueButton m_negEdgeReg;
     CValueButton m_posEdgeReg;
@@ -59,4 +63,7 @@ private:
     CArtworkStatic* m_pLeftArt = nullptr;
     CArtworkStatic* m_pRightArt = nullptr;
     bool m_bDestroying = false;
+    // The template's controls by id, found once when the panel is built: every reading and every
+    // paint asks for some of them, and GetDlgItem reads the id property of every child.
+    std::map<int, QPointer<QWidget>> m_items;
 };
