@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <cstddef>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -25,7 +26,8 @@
 #endif
 #endif
 #if defined(SFP_SOAK_ASAN)
-#include <sanitizer/allocator_interface.h>
+// From the sanitizer runtime; declared here because GCC ships no header for it.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace {
