@@ -7,3 +7,5 @@
 // broken property aborts. libFuzzer drives them; the corpus is replayed as ordinary tests.
 void FuzzOptions(const std::uint8_t* data, std::size_t size);
 void FuzzReadout(const std::uint8_t* data, std::size_t size);
+void FuzzIdentification(const std::uint8_t* data, std::size_t size);
+void FuzzScenario(const std::uint8_t* data, std::size_t size);

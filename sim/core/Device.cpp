@@ -1,5 +1,6 @@
 #include "sim/core/Device.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -141,17 +142,22 @@ std::string CDevice::Text(const std::string& text) const {
 namespace {
 
 // Whether an entry of the scenario that names a command applies to this one now; counts its
-// skips and repeats down when it does.
-bool Due(const std::string& command, const std::string& header, int* skip, int* times) {
-    if (Upper(command) != header || *times == 0) {
+// skips, its spacing and its repeats down when it does.
+template <typename Scheduled>
+bool Due(const std::string& header, Scheduled* entry) {
+    if (Upper(entry->command) != header || entry->times == 0) {
         return false;
     }
-    if (*skip > 0) {
-        --*skip;
+    if (entry->skip > 0) {
+        --entry->skip;
         return false;
     }
-    if (*times > 0) {
-        --*times;
+    entry->seen = (entry->seen + 1) % std::max(entry->every, 1);
+    if (entry->seen != 0) {
+        return false;
+    }
+    if (entry->times > 0) {
+        --entry->times;
     }
     return true;
 }
@@ -160,7 +166,7 @@ bool Due(const std::string& command, const std::string& header, int* skip, int* 
 
 bool CDevice::TakeFault(const std::string& header, ViStatus* status) {
     for (auto& fault : m_module.faults) {
-        if (Due(fault.command, header, &fault.skip, &fault.times)) {
+        if (Due(header, &fault)) {
             *status = fault.status;
             return true;
         }
@@ -170,7 +176,7 @@ bool CDevice::TakeFault(const std::string& header, ViStatus* status) {
 
 void CDevice::QueueAfter(const std::string& header) {
     for (auto& queued : m_module.errorsAfter) {
-        if (Due(queued.command, header, &queued.skip, &queued.times)) {
+        if (Due(header, &queued)) {
             m_errors.push_back(queued.entry);
         }
     }

@@ -507,11 +507,19 @@ private:
         return true;
     }
 
-    bool Repeat(const YAML::Node& node, int* skip, int* times) {
-        if (node["skip"] && !Count(node["skip"], "skip", skip)) {
+    template <typename Scheduled>
+    bool Repeat(const YAML::Node& node, Scheduled* entry) {
+        if (node["skip"] && !Count(node["skip"], "skip", &entry->skip)) {
             return false;
         }
-        return !node["times"] || Count(node["times"], "times", times);
+        if (node["every"]) {
+            long long every = 1;
+            if (!Integer(node["every"], "every", 1, std::numeric_limits<int>::max(), &every)) {
+                return false;
+            }
+            entry->every = static_cast<int>(every);
+        }
+        return !node["times"] || Count(node["times"], "times", &entry->times);
     }
 
     bool List(const YAML::Node& node, const std::string& what) {
@@ -590,9 +598,10 @@ private:
             }
             for (const auto& item : after) {
                 QueuedError queued;
-                if (!Keys(item, {"command", "code", "text", "skip", "times"}, "errors_after") ||
+                if (!Keys(item, {"command", "code", "text", "skip", "every", "times"},
+                          "errors_after") ||
                     !Command(item, &queued.command) || !Entry(item, &queued.entry) ||
-                    !Repeat(item, &queued.skip, &queued.times)) {
+                    !Repeat(item, &queued)) {
                     return false;
                 }
                 module->errorsAfter.push_back(queued);
@@ -604,10 +613,10 @@ private:
             }
             for (const auto& item : faults) {
                 CommandFault fault;
-                if (!Keys(item, {"command", "status", "skip", "times"}, "fail") ||
+                if (!Keys(item, {"command", "status", "skip", "every", "times"}, "fail") ||
                     !Command(item, &fault.command) ||
                     (item["status"] && !Status(item["status"], &fault.status)) ||
-                    !Repeat(item, &fault.skip, &fault.times)) {
+                    !Repeat(item, &fault)) {
                     return false;
                 }
                 module->faults.push_back(fault);

@@ -33,7 +33,9 @@ struct CommandFault {
     std::string command;
     ViStatus status = VI_ERROR_TMO;
     int skip = 0;    // matching commands that pass first
+    int every = 1;   // after those, it hits one matching command in this many (the last)
     int times = -1;  // how often it fails after that; -1: every time
+    int seen = 0;    // matching commands since its last hit, while the module runs
 };
 
 // An entry the module queues each time a command (matched by header) has run.
@@ -41,7 +43,9 @@ struct QueuedError {
     std::string command;
     ErrorEntry entry;
     int skip = 0;
+    int every = 1;
     int times = -1;
+    int seen = 0;
 };
 
 struct ModuleScenario {

@@ -31,8 +31,9 @@ private:
 }  // namespace
 
 TEST(PanelObjects, MainPanelIsNamedFromTheStringTableAndFoundCaseSensitively) {
-    PanelList list;
+    // The log outlives the list: the panels write to it when the list deletes them.
     std::vector<std::string> log;
+    PanelList list;
     list.push_back(std::make_unique<CNotingPanel>("Other", log));
     list.push_back(std::make_unique<CPan1Obj>());
     list.push_back(std::make_unique<CNotingPanel>("Main Panel", log));

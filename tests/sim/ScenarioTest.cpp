@@ -233,6 +233,36 @@ TEST(SimModule, ErrorQueueFaultsAndTexts) {
     EXPECT_EQ(Ask(device, "SYST:ERR?"), "0,\"No error\"\n");
 }
 
+TEST(SimModule, ScheduledFaultsHitEveryNthAfterTheirSkips) {
+    const struct {
+        const char* schedule;
+        const char* hits;  // of twelve readings, 'x' where the reading fails
+    } cases[] = {
+        {"", "xxxxxxxxxxxx"},
+        {"every: 3", "..x..x..x..x"},
+        {"skip: 1, every: 5", ".....x....x."},
+        {"skip: 2, every: 4, times: 2", ".....x...x.."},
+        {"every: 1, times: 2", "xx.........."},
+    };
+    for (const auto& c : cases) {
+        const std::string fault =
+            std::string(c.schedule).empty() ? "" : ", " + std::string(c.schedule);
+        CDevice device(
+            ModuleResource("      fail: [{command: 'MEAS:DIG:PORT?', status: VI_ERROR_TMO" + fault +
+                           "}]\n"),
+            0);
+        std::string seen;
+        for (int i = 0; i < 12; ++i) {
+            seen += device.Execute("MEAS:DIG:PORT? 0", 0).readStatus == VI_ERROR_TMO ? 'x' : '.';
+        }
+        EXPECT_EQ(seen, c.hits) << c.schedule;
+    }
+    EXPECT_FALSE(ParseScenario("resources:\n  - name: VXI0::1::INSTR\n    module: {fail: "
+                               "[{command: X, every: 0}]}\n",
+                               "bad.yaml")
+                     .scenario.has_value());
+}
+
 TEST(SimModule, MisbehaviourForRobustnessTests) {
     auto resource = ModuleResource("      errors: [{code: 1, text: x}]\n");
     resource.module->longTexts = true;
