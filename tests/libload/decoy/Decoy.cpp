@@ -14,7 +14,7 @@ __attribute__((constructor)) void MarkLoaded() {
 }  // namespace
 
 #if defined(_WIN32)
-extern "C" __declspec(dllexport) int sfpDecoy() {
+extern "C" __attribute__((dllexport)) int sfpDecoy() {
     return 1;
 }
 #else
