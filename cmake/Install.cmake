@@ -2,8 +2,14 @@
 include(GNUInstallDirs)
 
 # The substitute libraries live in a private folder, never on the default library path: only
-# the launcher puts them on the path, for its own process.
-set(SFP_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/aq3310-sfp)
+# the launcher puts them on the path, for its own process. Where the system has a multiarch
+# folder (Debian) the private one goes below it, as architecture-dependent files do there; one
+# directly below lib/ would also make CPack add needless ldconfig calls to the package.
+if(CMAKE_LIBRARY_ARCHITECTURE)
+    set(SFP_PRIVATE_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/aq3310-sfp)
+else()
+    set(SFP_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/aq3310-sfp)
+endif()
 file(RELATIVE_PATH SFP_REL_LIBDIR /${CMAKE_INSTALL_BINDIR} /${SFP_PRIVATE_LIBDIR})
 
 install(TARGETS aq3310-sfp RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -34,20 +40,27 @@ add_custom_target(sfp_docs ALL DEPENDS ${SFP_DOC_OUT}/aq3310-sfp.1.gz ${SFP_DOC_
 install(FILES ${SFP_DOC_OUT}/aq3310-sfp.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${SFP_DOC_OUT}/aq3310-sfp.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
         RENAME aq3310-sfp-sim.1.gz)
-install(FILES ${SFP_DOC_OUT}/changelog.gz RENAME changelog.Debian.gz
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The package is native (no Debian revision): its changelog is changelog.gz.
+install(FILES ${SFP_DOC_OUT}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/dist/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME aq3310-sfp)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "aq3310-sfp developers <aq3310-sfp@localhost>")
+set(CPACK_PACKAGE_CONTACT "aq3310-sfp developers <aq3310-sfp@aq3310-sfp.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "soft front panel for the AQ K3310 isolated input module")
+# CPack puts the summary in front as the first line and indents these lines by one space.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "soft front panel for the AQ K3310 isolated input module\n A desktop front panel for a 64-channel isolated input interrupt module in a\n VXI mainframe: reads the port value and the edge transition registers of\n each 16-bit port, in decimal or hex, with automatic updates, reset and\n self test. Ships a simulated module for use without hardware.")
+    "A desktop front panel for a 64-channel isolated input interrupt module in a
+VXI mainframe: reads the port value and the edge transition registers of
+each 16-bit port, in decimal or hex, with automatic updates, reset and
+self test. Ships a simulated module for use without hardware.")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The dialogs are laid out in the bitmap face that fonts-wine ships; without it they fall back to
+# a wider face.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-wine)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/sim/lib)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -4,6 +4,7 @@
 #include <utility>
 
 #if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
 #include <dlfcn.h>
@@ -83,9 +84,15 @@ CDynamicLibrary CDynamicLibrary::Load(const std::string& name) {
         return CDynamicLibrary();
     }
 #if defined(_WIN32)
+    // The program reports a library that cannot be loaded itself: no system dialog first.
+    DWORD previousMode = 0;
+    const BOOL modeSet = ::SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previousMode);
     // The default search without the current directory and without the PATH.
-    return CDynamicLibrary(
-        ::LoadLibraryExA(name.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS));
+    HMODULE handle = ::LoadLibraryExA(name.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    if (modeSet) {
+        ::SetThreadErrorMode(previousMode, nullptr);
+    }
+    return CDynamicLibrary(handle);
 #else
     const std::string loadName = SafeLoadName(name);
     if (loadName.empty()) {

@@ -1,18 +1,19 @@
 #include "common/SimSupport.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
+
+#include "common/TestPlatform.h"
 
 namespace {
 
 int g_nextFile = 0;
 
 std::filesystem::path ScenarioFolder() {
-    return std::filesystem::temp_directory_path() / ("sfp-scenarios-" + std::to_string(::getpid()));
+    return std::filesystem::temp_directory_path() /
+           ("sfp-scenarios-" + std::to_string(ProcessId()));
 }
 
 }  // namespace
@@ -25,21 +26,21 @@ CScenarioFile::CScenarioFile(const std::string& yaml) {
     const char* previous = std::getenv(sim::kScenarioVariable);
     m_hadPrevious = previous != nullptr;
     m_previous = m_hadPrevious ? previous : "";
-    ::setenv(sim::kScenarioVariable, m_path.c_str(), 1);
+    SetEnvironment(sim::kScenarioVariable, m_path);
 }
 
 CScenarioFile::~CScenarioFile() {
     if (m_hadPrevious) {
-        ::setenv(sim::kScenarioVariable, m_previous.c_str(), 1);
+        SetEnvironment(sim::kScenarioVariable, m_previous);
     } else {
-        ::unsetenv(sim::kScenarioVariable);
+        UnsetEnvironment(sim::kScenarioVariable);
     }
     std::error_code ignored;
     std::filesystem::remove(m_path, ignored);
     std::filesystem::remove(ScenarioFolder(), ignored);  // only once it is empty
 }
 
-CSimHooks::CSimHooks() : m_library(CDynamicLibrary::Load("libvisa.so")) {
+CSimHooks::CSimHooks() : m_library(CDynamicLibrary::Load(SimLibrary("visa"))) {
     m_trace = LookupFunction<SimTraceFn>(m_library, "simTrace");
     m_count = LookupFunction<SimOpenSessionCountFn>(m_library, "simOpenSessionCount");
 }

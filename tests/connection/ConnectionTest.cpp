@@ -6,6 +6,7 @@
 
 #include "common/RecordingPlatform.h"
 #include "common/SimSupport.h"
+#include "common/TestPlatform.h"
 #include "instrument/Connection.h"
 #include "resources/StringTable.h"
 
@@ -25,16 +26,17 @@ class Connection : public ::testing::Test {
 protected:
     void SetUp() override { g_hDriverLib.Release(); }
 
-    // Runs the procedure on a scenario with a command line; the libraries may be renamed.
+    // Runs the procedure on a scenario with a command line; other libraries may be named (by
+    // their stems, see SimLibrary).
     std::unique_ptr<CConnectionState> Connect(const std::string& yaml,
                                               const std::string& commandLine = "",
-                                              const std::string& visa = "libvisa.so",
-                                              const std::string& driver = "libaqk3310.so") {
+                                              const std::string& visa = "visa",
+                                              const std::string& driver = "aqk3310") {
         platform.events.clear();
         CScenarioFile scenario(yaml);
         auto state = std::make_unique<CConnectionState>(commandLine);
-        state->m_visaLibraryNames = {visa};
-        state->m_strDriverLibraryName = driver;
+        state->m_visaLibraryNames = {SimLibrary(visa)};
+        state->m_strDriverLibraryName = SimLibrary(driver);
         EXPECT_TRUE(state->ConnectInstrument());
         EXPECT_NE(state->m_pInstrument, nullptr);
         EXPECT_EQ(platform.waitDepth, 0) << "the busy cursor is taken away again";
@@ -86,20 +88,20 @@ TEST_F(Connection, MissingOrIncompleteLibrariesEndEmulated) {
         const char* driver;
         unsigned message;
     } cases[] = {
-        {"libsfp_absent_visa.so", "libaqk3310.so", IDS_NO_VISA_DLL},
-        {"libvisa.so", "libsfp_absent_driver.so", IDS_NO_DRIVER_DLL},
-        {"libvisa_no_viFindNext.so", "libaqk3310.so", IDS_NO_VISA_DLL},
-        {"libvisa.so", "libaqk3310_no_init.so", IDS_BAD_DRIVER_DLL},
-        {"libvisa.so", "libaqk3310_no_timeOut.so", IDS_BAD_DRIVER_DLL},
-        {"libvisa.so", "libaqk3310_no_measDigPort_Q.so", IDS_BAD_DRIVER_DLL},
-        {"libvisa.so", "libaqk3310_no_sensPosPortTran_Q.so", IDS_BAD_DRIVER_DLL},
+        {"sfp_absent_visa", "aqk3310", IDS_NO_VISA_DLL},
+        {"visa", "sfp_absent_driver", IDS_NO_DRIVER_DLL},
+        {"visa_no_viFindNext", "aqk3310", IDS_NO_VISA_DLL},
+        {"visa", "aqk3310_no_init", IDS_BAD_DRIVER_DLL},
+        {"visa", "aqk3310_no_timeOut", IDS_BAD_DRIVER_DLL},
+        {"visa", "aqk3310_no_measDigPort_Q", IDS_BAD_DRIVER_DLL},
+        {"visa", "aqk3310_no_sensPosPortTran_Q", IDS_BAD_DRIVER_DLL},
     };
     for (const auto& c : cases) {
         g_hDriverLib.Release();
         auto state = Connect(kOneModule, "", c.visa, c.driver);
         EXPECT_TRUE(IsEmulated(*state)) << c.visa << " " << c.driver;
         EXPECT_EQ(platform.Boxes(), std::vector<std::string>{Box(c.message)}) << c.driver;
-        if (c.message == IDS_NO_VISA_DLL && std::string(c.visa) == "libsfp_absent_visa.so") {
+        if (c.message == IDS_NO_VISA_DLL && std::string(c.visa) == "sfp_absent_visa") {
             EXPECT_EQ(state->m_strResourceName, "Emulated");
             EXPECT_FALSE(g_hDriverLib.IsLoaded()) << "the driver is not looked for";
         }

@@ -1,14 +1,16 @@
 #include "platform/native/DynamicLibrary.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "common/TestPlatform.h"
+
 namespace {
+
+const std::string kVisa = SimLibrary("visa");
 
 bool InSimFolder(const CDynamicLibrary& library) {
     std::error_code error;
@@ -16,56 +18,50 @@ bool InSimFolder(const CDynamicLibrary& library) {
                                        SFP_SIM_LIB_DIR, error);
 }
 
-bool LoadedInProcess(const char* soname) {
-    void* probe = ::dlopen(soname, RTLD_NOW | RTLD_NOLOAD);
-    if (probe != nullptr) {
-        ::dlclose(probe);
-    }
-    return probe != nullptr;
-}
-
 TEST(DynamicLibrary, LoadsByBareNameAndLooksUpByName) {
-    CDynamicLibrary visa = CDynamicLibrary::Load("libvisa.so");
+    CDynamicLibrary visa = CDynamicLibrary::Load(kVisa);
     ASSERT_TRUE(visa.IsLoaded());
     EXPECT_NE(visa.Lookup("viOpenDefaultRM"), nullptr);
     EXPECT_EQ(visa.Lookup("viNoSuchFunction"), nullptr);
     EXPECT_EQ(visa.Lookup(nullptr), nullptr);
     EXPECT_TRUE(InSimFolder(visa)) << visa.Path();
-    EXPECT_FALSE(CDynamicLibrary::Load("libsfp_absent.so").IsLoaded());
+    EXPECT_FALSE(CDynamicLibrary::Load(SimLibrary("sfp_absent")).IsLoaded());
     EXPECT_EQ(CDynamicLibrary().Lookup("viOpen"), nullptr);
     EXPECT_EQ(CDynamicLibrary().Path(), "");
 }
 
 TEST(DynamicLibrary, RefusesNamesThatCarryAPath) {
-    for (const std::string& name : {std::string("./libvisa.so"), std::string("decoy/libvisa.so"),
-                                   std::string(SFP_SIM_LIB_DIR "/libvisa.so"),
-                                   std::string("..\\libvisa.so"), std::string()}) {
+    for (const std::string& name : {"./" + kVisa, "decoy/" + kVisa, SFP_SIM_LIB_DIR "/" + kVisa,
+                                    "..\\" + kVisa, std::string()}) {
         EXPECT_FALSE(CDynamicLibrary::Load(name).IsLoaded()) << name;
     }
     EXPECT_EQ(std::getenv("SFP_DECOY_LOADED"), nullptr);
 }
 
 TEST(DynamicLibrary, DecoyInTheCurrentDirectoryIsNeverLoaded) {
-    // The set-up this test relies on: decoys here, and a search path that starts with an empty
-    // element, which the system loader reads as the current directory.
-    ASSERT_EQ(::access("libvisa.so", F_OK), 0);
-    ASSERT_EQ(::access("libsfp_decoy_only.so", F_OK), 0);
+    // The set-up this test relies on: decoys here, in the current directory.
+    ASSERT_TRUE(std::filesystem::exists(kVisa));
+    ASSERT_TRUE(std::filesystem::exists(SimLibrary("sfp_decoy_only")));
+#if !defined(_WIN32)
+    // A search path that starts with an empty element, which the system loader reads as the
+    // current directory.
     const char* path = std::getenv("LD_LIBRARY_PATH");
     ASSERT_NE(path, nullptr);
     ASSERT_EQ(path[0], ':');
+#endif
 
-    CDynamicLibrary visa = CDynamicLibrary::Load("libvisa.so");
+    CDynamicLibrary visa = CDynamicLibrary::Load(kVisa);
     ASSERT_TRUE(visa.IsLoaded());
     EXPECT_TRUE(InSimFolder(visa)) << visa.Path();
     EXPECT_EQ(visa.Lookup("sfpDecoy"), nullptr);
-    EXPECT_FALSE(CDynamicLibrary::Load("libsfp_decoy_only.so").IsLoaded())
+    EXPECT_FALSE(CDynamicLibrary::Load(SimLibrary("sfp_decoy_only")).IsLoaded())
         << "found only in the current directory";
     EXPECT_EQ(std::getenv("SFP_DECOY_LOADED"), nullptr);
 }
 
 TEST(DynamicLibrary, OneOwnerReleasesOnce) {
     // A library nothing else in this test loads, so its presence shows who holds it.
-    const char* name = "libvisa_no_viFindNext.so";
+    const std::string name = SimLibrary("visa_no_viFindNext");
     CDynamicLibrary first = CDynamicLibrary::Load(name);
     ASSERT_TRUE(first.IsLoaded());
     CDynamicLibrary second(std::move(first));
@@ -74,23 +70,23 @@ TEST(DynamicLibrary, OneOwnerReleasesOnce) {
     CDynamicLibrary third;
     third = std::move(second);
     EXPECT_FALSE(second.IsLoaded());
-    EXPECT_TRUE(LoadedInProcess(name));
-    third = CDynamicLibrary::Load("libvisa.so");
-    EXPECT_FALSE(LoadedInProcess(name)) << "replacing the owner's library released the old one";
+    EXPECT_TRUE(IsLibraryInProcess(name));
+    third = CDynamicLibrary::Load(kVisa);
+    EXPECT_FALSE(IsLibraryInProcess(name)) << "replacing the owner's library released the old one";
     third.Release();
     third.Release();
     EXPECT_FALSE(third.IsLoaded());
     {
         CDynamicLibrary scoped = CDynamicLibrary::Load(name);
-        EXPECT_TRUE(LoadedInProcess(name));
+        EXPECT_TRUE(IsLibraryInProcess(name));
     }
-    EXPECT_FALSE(LoadedInProcess(name));
+    EXPECT_FALSE(IsLibraryInProcess(name));
 }
 
 TEST(DynamicLibrary, LoadFirstTakesTheFirstThatLoads) {
-    CDynamicLibrary library = CDynamicLibrary::LoadFirst({"libsfp_absent.so", "libvisa.so"});
+    CDynamicLibrary library = CDynamicLibrary::LoadFirst({SimLibrary("sfp_absent"), kVisa});
     EXPECT_NE(library.Lookup("viOpen"), nullptr);
-    EXPECT_FALSE(CDynamicLibrary::LoadFirst({"libsfp_absent.so", "./libvisa.so"}).IsLoaded());
+    EXPECT_FALSE(CDynamicLibrary::LoadFirst({SimLibrary("sfp_absent"), "./" + kVisa}).IsLoaded());
     EXPECT_FALSE(CDynamicLibrary::LoadFirst({}).IsLoaded());
 }
 

@@ -1,5 +1,4 @@
 // The substitute K3310 driver through its C interface, and the live instrument on top of it.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,6 +6,7 @@
 
 #include "common/RecordingPlatform.h"
 #include "common/SimSupport.h"
+#include "common/TestPlatform.h"
 #include "instrument/DriverApi.h"
 #include "instrument/DriverInstrument.h"
 #include "instrument/StatusReporting.h"
@@ -34,7 +34,7 @@ resources:
 class SimDriver : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(library.IsLoaded()) << "LD_LIBRARY_PATH must name the sim library folder";
+        ASSERT_TRUE(library.IsLoaded()) << "the sim library folder must be on the library path";
         init = LookupFunction<Aqk3310InitFn>(library, "aqk3310_init");
         timeOut = LookupFunction<Aqk3310TimeOutFn>(library, "aqk3310_timeOut");
         close = LookupFunction<Aqk3310CloseFn>(library, "aqk3310_close");
@@ -55,7 +55,7 @@ protected:
         return vi;
     }
 
-    CDynamicLibrary library = CDynamicLibrary::Load("libaqk3310.so");
+    CDynamicLibrary library = CDynamicLibrary::Load(SimLibrary("aqk3310"));
     CSimHooks hooks;
     Aqk3310InitFn init = nullptr;
     Aqk3310TimeOutFn timeOut = nullptr;
@@ -234,7 +234,7 @@ TEST_F(SimDriver, VariantsLackExactlyTheirOneFunction) {
                                      "measDigPort_Q", "sensPosPortTran_Q", "sensNegPortTran_Q"};
     for (const char* missing : functions) {
         CDynamicLibrary variant =
-            CDynamicLibrary::Load(std::string("libaqk3310_no_") + missing + ".so");
+            CDynamicLibrary::Load(SimLibrary(std::string("aqk3310_no_") + missing));
         ASSERT_TRUE(variant.IsLoaded()) << missing;
         for (const char* function : functions) {
             const std::string name = std::string("aqk3310_") + function;
@@ -292,7 +292,7 @@ resources:
 
 TEST_F(SimDriverInstrument, LibraryLackingAnOperationStaysWithTheCaller) {
     CScenarioFile scenario(kModule);
-    CDynamicLibrary lacking = CDynamicLibrary::Load("libaqk3310_no_sensPosPortTran_Q.so");
+    CDynamicLibrary lacking = CDynamicLibrary::Load(SimLibrary("aqk3310_no_sensPosPortTran_Q"));
     ASSERT_TRUE(lacking.IsLoaded());
     EXPECT_THROW(CDriverInstrument(Init("VXI0::24::INSTR"), lacking), CUserException);
     EXPECT_TRUE(lacking.IsLoaded());
@@ -301,11 +301,9 @@ TEST_F(SimDriverInstrument, LibraryLackingAnOperationStaysWithTheCaller) {
 TEST_F(SimDriverInstrument, DestructionUnloadsTheLibrary) {
     CScenarioFile scenario(kModule);
     auto instrument = MakeInstrument("VXI0::24::INSTR");
-    void* probe = ::dlopen("libaqk3310.so", RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(probe, nullptr);
-    ::dlclose(probe);
+    ASSERT_TRUE(IsLibraryInProcess(SimLibrary("aqk3310")));
     instrument.reset();
-    EXPECT_EQ(::dlopen("libaqk3310.so", RTLD_NOW | RTLD_NOLOAD), nullptr);
+    EXPECT_FALSE(IsLibraryInProcess(SimLibrary("aqk3310")));
 }
 
 }  // namespace

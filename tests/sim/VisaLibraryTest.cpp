@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/SimSupport.h"
+#include "common/TestPlatform.h"
 #include "instrument/VisaApi.h"
 #include "platform/native/DynamicLibrary.h"
 
@@ -22,7 +23,7 @@ resources:
 class SimVisa : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(library.IsLoaded()) << "LD_LIBRARY_PATH must name the sim library folder";
+        ASSERT_TRUE(library.IsLoaded()) << "the sim library folder must be on the library path";
         ASSERT_TRUE(visa.Bind(library));
         setAttribute = LookupFunction<ViSetAttributeFn>(library, "viSetAttribute");
         statusDesc = LookupFunction<ViStatusDescFn>(library, "viStatusDesc");
@@ -65,7 +66,7 @@ protected:
         return text;
     }
 
-    CDynamicLibrary library = CDynamicLibrary::Load("libvisa.so");
+    CDynamicLibrary library = CDynamicLibrary::Load(SimLibrary("visa"));
     CVisaApi visa;
     ViSetAttributeFn setAttribute = nullptr;
     ViStatusDescFn statusDesc = nullptr;
@@ -335,14 +336,14 @@ TEST_F(SimVisa, MalformedScenarioIsReportedAndEveryCallFailsCleanly) {
 }
 
 TEST_F(SimVisa, MissingScenarioFileIsNamed) {
-    ::setenv(sim::kScenarioVariable, "/nonexistent/k3310.yaml", 1);
+    SetEnvironment(sim::kScenarioVariable, "/nonexistent/k3310.yaml");
     ::testing::internal::CaptureStderr();
     ViSession rm = VI_NULL;
     EXPECT_EQ(visa.viOpenDefaultRM(&rm), VI_ERROR_SYSTEM_ERROR);
     EXPECT_NE(
         ::testing::internal::GetCapturedStderr().find("/nonexistent/k3310.yaml:0: cannot read"),
         std::string::npos);
-    ::unsetenv(sim::kScenarioVariable);
+    UnsetEnvironment(sim::kScenarioVariable);
     EXPECT_EQ(visa.viOpenDefaultRM(&rm), VI_SUCCESS) << "the built-in scenario";
     visa.viClose(rm);
 }
