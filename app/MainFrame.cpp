@@ -152,7 +152,9 @@ void CMainFrame::OnSelfTest() {
     platform.MessageBox(text);
 }
 
-void CMainFrame::OnHelpContents() { CHelpViewer::ShowContents(this, QStringLiteral("aqk3310.hlp")); }
+void CMainFrame::OnHelpContents() {
+    CHelpViewer::ShowContents(this, QStringLiteral("aqk3310.hlp"));
+}
 
 void CMainFrame::OnAppAbout() {
     CAboutDlg about(this);

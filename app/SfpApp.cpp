@@ -11,7 +11,9 @@ namespace {
 CSfpApp* g_pApp = nullptr;
 }
 
-CSfpApp::CSfpApp(const std::string& commandLine) : CConnectionState(commandLine) { g_pApp = this; }
+CSfpApp::CSfpApp(const std::string& commandLine) : CConnectionState(commandLine) {
+    g_pApp = this;
+}
 
 CSfpApp::~CSfpApp() {
     if (g_pApp == this) {

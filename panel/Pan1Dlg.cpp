@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <cstdio>
 
+#include "app/FrameGeometry.h"
 #include "app/MainFrame.h"
 #include "app/SfpApp.h"
-#include "app/FrameGeometry.h"
 #include "controls/ArtworkStatic.h"
 #include "controls/LedButton.h"
 #include "panel/PanelColors.h"
@@ -35,7 +35,9 @@ enum : int {
     IDB_DRIVER_LOGO = 105,
 };
 
-CRect ToCRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+CRect ToCRect(const QRect& r) {
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
 
 }  // namespace
 
@@ -50,8 +52,8 @@ CPan1Dlg::CPan1Dlg(QWidget* parent, CPanel* owner)
                         true, nullptr, nullptr),
       m_infoStrip(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), true,
                   nullptr, nullptr),
-      m_banner(GetPanelColor(8), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), true, nullptr,
-               nullptr),
+      m_banner(GetPanelColor(8), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), true,
+               nullptr, nullptr),
       m_pOwner(owner) {
     // A dialog is a window by default; this one is a plain child of the frame's client area.
     setWindowFlags(Qt::Widget);
@@ -103,9 +105,9 @@ void CPan1Dlg::OnInitDialog() {
         if (frame->layout() != nullptr) {
             frame->layout()->activate();
         }
-        const FrameSize fitted = FitFrameToPanel({frame->width(), frame->height()},
-                                                 {parentWidget()->width(), parentWidget()->height()},
-                                                 {width(), height()});
+        const FrameSize fitted = FitFrameToPanel(
+            {frame->width(), frame->height()}, {parentWidget()->width(), parentWidget()->height()},
+            {width(), height()});
         frame->setFixedSize(fitted.width, fitted.height);
         if (frame->layout() != nullptr) {
             frame->layout()->activate();
@@ -168,7 +170,8 @@ void CPan1Dlg::ConnectHandlers() {
     for (const auto& click : clicks) {
         if (auto* button = qobject_cast<QAbstractButton*>(Item(click.id))) {
             const auto handler = click.handler;
-            connect(button, &QAbstractButton::clicked, this, [this, handler] { (this->*handler)(); });
+            connect(button, &QAbstractButton::clicked, this,
+                    [this, handler] { (this->*handler)(); });
         }
     }
     if (auto* takeReading = qobject_cast<QPushButton*>(Item(IDOK))) {
@@ -249,10 +252,10 @@ void CPan1Dlg::SetAccessibleTexts() {
         int id;
         const char* name;
     } names[] = {
-        {IDC_PORT_VALUE, "Port Value"}, {IDC_POS_EDGE_REG, "Pos Edge Reg"},
+        {IDC_PORT_VALUE, "Port Value"},      {IDC_POS_EDGE_REG, "Pos Edge Reg"},
         {IDC_NEG_EDGE_REG, "Neg. Edge Reg"}, {IDC_SLOT, "Slot"},
-        {IDC_RESOURCE, "Resource"}, {IDC_ACTIVE_LAMP, "Active"},
-        {IDC_LEFT_ART, "Maker logo"}, {IDC_RIGHT_ART, "Driver standard logo"},
+        {IDC_RESOURCE, "Resource"},          {IDC_ACTIVE_LAMP, "Active"},
+        {IDC_LEFT_ART, "Maker logo"},        {IDC_RIGHT_ART, "Driver standard logo"},
     };
     for (const auto& entry : names) {
         if (QWidget* widget = Item(entry.id)) {
@@ -260,8 +263,8 @@ void CPan1Dlg::SetAccessibleTexts() {
         }
     }
     if (QWidget* lamp = Item(IDC_ACTIVE_LAMP)) {
-        lamp->setAccessibleDescription(SfpApp().m_pInstrument->IsLive() ? QStringLiteral("live")
-                                                                        : QStringLiteral("non live"));
+        lamp->setAccessibleDescription(
+            SfpApp().m_pInstrument->IsLive() ? QStringLiteral("live") : QStringLiteral("non live"));
     }
 }
 

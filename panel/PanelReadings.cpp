@@ -29,7 +29,9 @@ int CPanelReadings::SelectedPort() const {
     return id >= IDC_PORT0 && id <= IDC_PORT3 ? id - IDC_PORT0 : 0;
 }
 
-bool CPanelReadings::IsHex() const { return GetCheckedRadioButton(IDC_DEC, IDC_HEX) != IDC_DEC; }
+bool CPanelReadings::IsHex() const {
+    return GetCheckedRadioButton(IDC_DEC, IDC_HEX) != IDC_DEC;
+}
 
 void CPanelReadings::OnTakeReading() {
     CInstrument& instrument = *SfpApp().m_pInstrument;
@@ -59,9 +61,15 @@ void CPanelReadings::RefreshOne(int id, ViUInt16 (CInstrument::*read)(int port))
     }
 }
 
-void CPanelReadings::OnPortValue() { RefreshOne(IDC_PORT_VALUE, &CInstrument::MeasDigPort); }
-void CPanelReadings::OnPosEdgeReg() { RefreshOne(IDC_POS_EDGE_REG, &CInstrument::SensPosPortTran); }
-void CPanelReadings::OnNegEdgeReg() { RefreshOne(IDC_NEG_EDGE_REG, &CInstrument::SensNegPortTran); }
+void CPanelReadings::OnPortValue() {
+    RefreshOne(IDC_PORT_VALUE, &CInstrument::MeasDigPort);
+}
+void CPanelReadings::OnPosEdgeReg() {
+    RefreshOne(IDC_POS_EDGE_REG, &CInstrument::SensPosPortTran);
+}
+void CPanelReadings::OnNegEdgeReg() {
+    RefreshOne(IDC_NEG_EDGE_REG, &CInstrument::SensNegPortTran);
+}
 
 void CPanelReadings::Reformat(bool hex) {
     for (int id : {int{IDC_PORT_VALUE}, int{IDC_NEG_EDGE_REG}, int{IDC_POS_EDGE_REG}}) {
@@ -69,5 +77,9 @@ void CPanelReadings::Reformat(bool hex) {
     }
 }
 
-void CPanelReadings::OnHex() { Reformat(true); }
-void CPanelReadings::OnDec() { Reformat(false); }
+void CPanelReadings::OnHex() {
+    Reformat(true);
+}
+void CPanelReadings::OnDec() {
+    Reformat(false);
+}

@@ -39,8 +39,9 @@ QWidget* CreateControl(QWidget* dialog, const DlgItem& item) {
     switch (item.kind) {
         case CtrlKind::Text: {
             auto* label = new QLabel(text, dialog);
-            label->setAlignment((item.align == TextAlign::Center ? Qt::AlignHCenter : Qt::AlignLeft) |
-                                Qt::AlignTop);
+            label->setAlignment(
+                (item.align == TextAlign::Center ? Qt::AlignHCenter : Qt::AlignLeft) |
+                Qt::AlignTop);
             label->setTextFormat(Qt::PlainText);
             return label;
         }
@@ -87,7 +88,8 @@ DialogBaseUnits BuildDialogFromTemplate(QWidget* dialog, const DlgTemplate& dlgT
     if (!dlgTemplate.caption.empty()) {
         dialog->setWindowTitle(QString::fromStdString(dlgTemplate.caption));
     }
-    dialog->setFixedSize(DialogXToPixels(base, dlgTemplate.cx), DialogYToPixels(base, dlgTemplate.cy));
+    dialog->setFixedSize(DialogXToPixels(base, dlgTemplate.cx),
+                         DialogYToPixels(base, dlgTemplate.cy));
 
     QButtonGroup* group = nullptr;
     QWidget* previousFocusable = nullptr;
@@ -113,9 +115,9 @@ DialogBaseUnits BuildDialogFromTemplate(QWidget* dialog, const DlgTemplate& dlgT
             group = nullptr;
         }
         const bool focusable = item.tabStop || item.kind == CtrlKind::RadioButton;
-        if (!focusable && (item.kind == CtrlKind::PushButton ||
-                           item.kind == CtrlKind::OwnerDrawButton ||
-                           item.kind == CtrlKind::DefPushButton)) {
+        if (!focusable &&
+            (item.kind == CtrlKind::PushButton || item.kind == CtrlKind::OwnerDrawButton ||
+             item.kind == CtrlKind::DefPushButton)) {
             control->setFocusPolicy(Qt::NoFocus);
         }
         if (focusable && control->focusPolicy() != Qt::NoFocus) {

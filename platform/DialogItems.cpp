@@ -3,7 +3,9 @@
 #include <QVariant>
 #include <QWidget>
 
-void SetDlgCtrlId(QWidget* control, int id) { control->setProperty(kDlgCtrlIdProperty, id); }
+void SetDlgCtrlId(QWidget* control, int id) {
+    control->setProperty(kDlgCtrlIdProperty, id);
+}
 
 int GetDlgCtrlId(const QWidget* control) {
     const QVariant id = control->property(kDlgCtrlIdProperty);

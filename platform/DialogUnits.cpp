@@ -43,13 +43,17 @@ QFont DialogFont(const QString& family, int points) {
 
 DialogBaseUnits BaseUnitsOf(const QFont& font) {
     const QFontMetrics metrics(font);
-    const int width =
-        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int width = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return {(width / 26 + 1) / 2, metrics.height()};
 }
 
-int DialogXToPixels(const DialogBaseUnits& base, int x) { return MulDivRound(x, base.x, 4); }
-int DialogYToPixels(const DialogBaseUnits& base, int y) { return MulDivRound(y, base.y, 8); }
+int DialogXToPixels(const DialogBaseUnits& base, int x) {
+    return MulDivRound(x, base.x, 4);
+}
+int DialogYToPixels(const DialogBaseUnits& base, int y) {
+    return MulDivRound(y, base.y, 8);
+}
 
 QRect DialogToPixels(const DialogBaseUnits& base, int x, int y, int cx, int cy) {
     // Each of the four values is converted on its own, as the dialog manager does.

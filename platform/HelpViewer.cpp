@@ -16,7 +16,8 @@ constexpr const char* kDataSubdir = "aq3310-sfp";
 QStringList CHelpViewer::SearchPath() {
     const QString appDir = QCoreApplication::applicationDirPath();
     QStringList dirs{appDir, QDir::cleanPath(appDir + "/../share/" + kDataSubdir)};
-    for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+    for (const QString& data :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
         dirs << QDir::cleanPath(data + "/" + kDataSubdir);
     }
     dirs.removeDuplicates();

@@ -56,7 +56,9 @@ void CQtPlatform::MessageBox(const std::string& text) {
     box.exec();
 }
 
-void CQtPlatform::MessageBeep() { QApplication::beep(); }
+void CQtPlatform::MessageBeep() {
+    QApplication::beep();
+}
 
 void CQtPlatform::BeginWaitCursor() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -82,8 +84,7 @@ void CQtPlatform::KillTimer(unsigned id) {
     }
 }
 
-bool CQtPlatform::SelectInstrument(const std::vector<std::string>& names,
-                                   std::string& selection) {
+bool CQtPlatform::SelectInstrument(const std::vector<std::string>& names, std::string& selection) {
     // The main window is still hidden while the connection runs; it parents the dialog anyway.
     QWidget* parent = nullptr;
     for (QWidget* top : QApplication::topLevelWidgets()) {

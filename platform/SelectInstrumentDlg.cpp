@@ -8,8 +8,7 @@
 #include "resources/DialogTemplates.h"
 
 CSelectInstrumentDlg::CSelectInstrumentDlg(QWidget* parent, const std::vector<std::string>& names)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_names(names) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_names(names) {
     BuildDialogFromTemplate(this, GetDialogTemplate(IDD_SELECT_INSTRUMENT));
     m_pList = qobject_cast<QComboBox*>(GetDlgItem(this, 1042));
     for (const std::string& name : m_names) {

@@ -6,15 +6,15 @@
 // Dialog templates as data: the controls of each dialog in template order (also the tab
 // order), with rectangles in dialog units.
 enum class CtrlKind {
-    Text,             // static text
-    BlackFrame,       // static with a black frame
-    Icon,             // static showing the application icon
+    Text,        // static text
+    BlackFrame,  // static with a black frame
+    Icon,        // static showing the application icon
     PushButton,
     DefPushButton,    // the default push button
     OwnerDrawButton,  // push button whose face the program draws
     RadioButton,      // automatic radio button
     GroupBox,
-    DropDownList,     // combo box without an edit field
+    DropDownList,  // combo box without an edit field
 };
 
 enum class TextAlign { Left, Center };

@@ -27,7 +27,8 @@ CCommandLine::CCommandLine(const std::string& commandLine) : m_strLower(ToLower(
 bool CCommandLine::HasOption(char letter) const {
     const char slash[] = {'/', letter, '\0'};
     const char dash[] = {'-', letter, '\0'};
-    return m_strLower.find(slash) != std::string::npos || m_strLower.find(dash) != std::string::npos;
+    return m_strLower.find(slash) != std::string::npos ||
+           m_strLower.find(dash) != std::string::npos;
 }
 
 std::string CCommandLine::DirectOpenName() const {
@@ -43,7 +44,8 @@ std::string CCommandLine::DirectOpenName() const {
         ++pos;
     }
     const std::string::size_type end = m_strLower.find(' ', pos);
-    return ToUpper(m_strLower.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
+    return ToUpper(
+        m_strLower.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
 }
 
 std::string JoinArguments(int argc, const char* const* argv) {

@@ -7,7 +7,9 @@ namespace {
 // Used only when nothing was installed: messages go to standard error so none is lost.
 class CFallbackPlatform : public IPlatform {
 public:
-    void MessageBox(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    void MessageBox(const std::string& text) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
     void MessageBeep() override {}
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}
@@ -22,7 +24,9 @@ IPlatform* g_pPlatform = nullptr;
 
 }  // namespace
 
-IPlatform& GetPlatform() { return g_pPlatform != nullptr ? *g_pPlatform : g_fallback; }
+IPlatform& GetPlatform() {
+    return g_pPlatform != nullptr ? *g_pPlatform : g_fallback;
+}
 
 IPlatform* SetPlatform(IPlatform* platform) {
     IPlatform* previous = g_pPlatform;

@@ -4,7 +4,9 @@
 
 CRecordingPlatform::CRecordingPlatform() : m_pPrevious(SetPlatform(this)) {}
 
-CRecordingPlatform::~CRecordingPlatform() { SetPlatform(m_pPrevious); }
+CRecordingPlatform::~CRecordingPlatform() {
+    SetPlatform(m_pPrevious);
+}
 
 void CRecordingPlatform::MessageBox(const std::string& text) {
     events.push_back("box:" + text);

@@ -8,12 +8,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QStatusBar>
-#include <QToolBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
+#include <QToolBar>
 
 #include "app/AboutDlg.h"
 #include "app/FrameGeometry.h"
@@ -28,7 +28,9 @@
 
 namespace {
 
-void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void FlushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 // A started program on a fake instrument, with what it shows recorded.
 class Frame : public ::testing::Test {
@@ -151,8 +153,8 @@ TEST_F(Frame, TicksReadOnlyWithAutoUpdateOnOneReadingEach) {
     frame->OnCommand(ID_AUTO_UPDATE);
     platform.tick();
     platform.tick();
-    EXPECT_EQ(instrument->calls, (std::vector<std::string>{"meas:0", "pos:0", "neg:0", "meas:0",
-                                                           "pos:0", "neg:0"}));
+    EXPECT_EQ(instrument->calls,
+              (std::vector<std::string>{"meas:0", "pos:0", "neg:0", "meas:0", "pos:0", "neg:0"}));
 }
 
 TEST_F(Frame, ATickArrivingWhileTheHandlerRunsIsDropped) {
@@ -315,8 +317,9 @@ TEST(FrameStartUp, ConnectionMessagesComeBeforeTheFrameIsShown) {
     EXPECT_EQ(platform.waitDepth, 0) << "busy cursor gone";
     // Start-up order: busy cursor, connection (its own cursor and message), timer, panel, shown.
     const std::vector<std::string> head(platform.events.begin(), platform.events.begin() + 6);
-    EXPECT_EQ(head, (std::vector<std::string>{"wait+", "wait+", "box:Could not find VISA.DLL.  "
-                                                                "Creating non live panel.",
+    EXPECT_EQ(head, (std::vector<std::string>{"wait+", "wait+",
+                                              "box:Could not find VISA.DLL.  "
+                                              "Creating non live panel.",
                                               "wait-", "timer+1:300", "wait-"}));
     app.m_pMainWnd->DestroyWindow();
     FlushDeletes();

@@ -25,9 +25,15 @@ int Replay(const std::string& folder, void (*target)(const std::uint8_t*, std::s
 
 }  // namespace
 
-TEST(FuzzCorpus, OptionsReplay) { EXPECT_GT(Replay("options", FuzzOptions), 0); }
-TEST(FuzzCorpus, ReadoutReplay) { EXPECT_GT(Replay("readout", FuzzReadout), 0); }
+TEST(FuzzCorpus, OptionsReplay) {
+    EXPECT_GT(Replay("options", FuzzOptions), 0);
+}
+TEST(FuzzCorpus, ReadoutReplay) {
+    EXPECT_GT(Replay("readout", FuzzReadout), 0);
+}
 TEST(FuzzCorpus, IdentificationReplay) {
     EXPECT_GT(Replay("identification", FuzzIdentification), 0);
 }
-TEST(FuzzCorpus, ScenarioReplay) { EXPECT_GT(Replay("scenario", FuzzScenario), 0); }
+TEST(FuzzCorpus, ScenarioReplay) {
+    EXPECT_GT(Replay("scenario", FuzzScenario), 0);
+}

@@ -44,8 +44,8 @@ TEST(EmulatedInstrument, EveryResetShowsItsOwnMessageOnce) {
     CEmulatedInstrument instrument;
     instrument.Reset();
     instrument.Reset();
-    EXPECT_EQ(platform.Boxes(), (std::vector<std::string>{"This is my NON LIVE RESET",
-                                                          "This is my NON LIVE RESET"}));
+    EXPECT_EQ(platform.Boxes(),
+              (std::vector<std::string>{"This is my NON LIVE RESET", "This is my NON LIVE RESET"}));
     EXPECT_EQ(platform.Count("beep"), 0);
 }
 

@@ -60,9 +60,8 @@ TEST(StatusReporting, OtherStatusesShowTheDriverTextOrNothing) {
     // No text: nothing shown, the tick still restarts.
     ReportInstrumentStatus(ViStatusFromBits(0xBFFF0000), instrument);
 
-    EXPECT_EQ(platform.events,
-              (Events{"timer-1", "box:I/O error", "timer+1:300", "timer-1", "box:A warning",
-                      "timer+1:300", "timer-1", "timer+1:300"}));
+    EXPECT_EQ(platform.events, (Events{"timer-1", "box:I/O error", "timer+1:300", "timer-1",
+                                       "box:A warning", "timer+1:300", "timer-1", "timer+1:300"}));
     EXPECT_EQ(platform.Count("beep"), 0);
 }
 

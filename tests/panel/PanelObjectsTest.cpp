@@ -54,7 +54,7 @@ TEST(PanelObjects, TickWithoutWindowOrAutoUpdateDoesNothing) {
     app.m_pInstrument = std::move(fake);
     CPan1Obj panel;
     app.m_bAutoUpdate = 1;
-    panel.OnTimerTick();  // no window
+    panel.OnTimerTick();      // no window
     panel.DestroyPanelWnd();  // no window: only clears
     EXPECT_EQ(panel.m_pWnd, nullptr);
     EXPECT_TRUE(instrument->calls.empty());

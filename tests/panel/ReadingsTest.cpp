@@ -14,8 +14,8 @@ class CStatePanel : public CPanelReadings {
 public:
     int port = 0;
     bool hex = false;
-    std::map<int, std::string> texts{{IDC_PORT_VALUE, ""}, {IDC_POS_EDGE_REG, ""},
-                                     {IDC_NEG_EDGE_REG, ""}};
+    std::map<int, std::string> texts{
+        {IDC_PORT_VALUE, ""}, {IDC_POS_EDGE_REG, ""}, {IDC_NEG_EDGE_REG, ""}};
     std::vector<int> writes;
 
 protected:
@@ -52,8 +52,8 @@ TEST(Formatting, DecimalAndHexOfSixteenBits) {
         unsigned value;
         const char* dec;
         const char* hex;
-    } cases[] = {{0, "0", "0x0"}, {31, "31", "0x1f"}, {4660, "4660", "0x1234"},
-                 {65535, "65535", "0xffff"}};
+    } cases[] = {
+        {0, "0", "0x0"}, {31, "31", "0x1f"}, {4660, "4660", "0x1234"}, {65535, "65535", "0xffff"}};
     for (const auto& c : cases) {
         EXPECT_EQ(FormatReading(c.value, false), c.dec);
         EXPECT_EQ(FormatReading(c.value, true), c.hex);
@@ -66,9 +66,10 @@ TEST(Formatting, ParsingFollowsStrtoulRules) {
     struct {
         const char* text;
         unsigned value;
-    } cases[] = {{"", 0},       {"junk", 0},    {"  42", 42},   {"+7", 7},
-                 {"12abc", 12}, {"0X1f", 0},    {"0x", 0},      {"0xzz", 0},
-                 {"70000", 70000 & 0xFFFF},     {"-1", 0xFFFF}, {"0x1ffff", 0xFFFF}};
+    } cases[] = {{"", 0},        {"junk", 0},        {"  42", 42},
+                 {"+7", 7},      {"12abc", 12},      {"0X1f", 0},
+                 {"0x", 0},      {"0xzz", 0},        {"70000", 70000 & 0xFFFF},
+                 {"-1", 0xFFFF}, {"0x1ffff", 0xFFFF}};
     for (const auto& c : cases) {
         EXPECT_EQ(ParseReadout(c.text), c.value) << '"' << c.text << '"';
     }
@@ -101,8 +102,8 @@ TEST_F(Readings, AnyFailingReadLeavesAllThreeReadOutsAndReportsOnce) {
         panel.OnTakeReading();
         EXPECT_TRUE(panel.writes.empty()) << op;
         EXPECT_EQ(panel.texts[IDC_PORT_VALUE], "1") << op;
-        EXPECT_EQ(platform.events, (std::vector<std::string>{"timer-1", "box:Time Out !",
-                                                             "timer+1:300"}))
+        EXPECT_EQ(platform.events,
+                  (std::vector<std::string>{"timer-1", "box:Time Out !", "timer+1:300"}))
             << op;
     }
 }

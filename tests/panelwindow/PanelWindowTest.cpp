@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QAccessible>
 #include <QTest>
 
 #include "app/MainFrame.h"
@@ -23,7 +23,9 @@
 
 namespace {
 
-void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void FlushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 // The program started on an instrument of the test's choosing, recording what it shows.
 class PanelWindow : public ::testing::Test {
@@ -109,8 +111,7 @@ TEST_F(PanelWindow, ControlsStandAtTheirTemplatePlacesInTemplateOrder) {
     for (int i = 0; i < 6; ++i) {
         order << QString::number(GetDlgCtrlId(w));
         w = w->nextInFocusChain();
-        while (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(panel) ||
-               GetDlgCtrlId(w) == 0) {
+        while (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(panel) || GetDlgCtrlId(w) == 0) {
             w = w->nextInFocusChain();
         }
     }
@@ -263,8 +264,8 @@ TEST_F(PanelWindow, ReadOutsExposeTheirNamesAndValues) {
         int id;
         const char* name;
         const char* value;
-    } cases[] = {{1049, "Port Value", "0"}, {1070, "Pos Edge Reg", "4660"},
-                 {1071, "Neg. Edge Reg", "0"}};
+    } cases[] = {
+        {1049, "Port Value", "0"}, {1070, "Pos Edge Reg", "4660"}, {1071, "Neg. Edge Reg", "0"}};
     for (const auto& c : cases) {
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(Item(c.id));
         ASSERT_NE(a, nullptr);
@@ -283,7 +284,7 @@ TEST_F(PanelWindow, PaintsDarkGreyWithARaisedLightGreyBody) {
     const QImage image = panel->grab().toImage();
     const QRect body = Item(1012)->geometry();
     const int midY = body.top() + body.height() / 2;
-    const int left = body.left() + 2;        // the body's rectangle, inset by 2
+    const int left = body.left() + 2;  // the body's rectangle, inset by 2
     const int right = body.left() + body.width() - 2;
     EXPECT_EQ(Pixel(image, 0, 0), QColor(64, 64, 64));
     EXPECT_EQ(Pixel(image, image.width() - 1, image.height() - 1), QColor(64, 64, 64));
