@@ -15,6 +15,8 @@
 
 #include "bench/BenchCases.h"
 
+#include "platform/HeadlessEnvironment.h"
+
 extern "C" __attribute__((noinline, used)) void sfp_bench_measured(CBenchCase* benchCase,
                                                                    long count) {
     for (long i = 0; i < count; ++i) {
@@ -23,19 +25,6 @@ extern "C" __attribute__((noinline, used)) void sfp_bench_measured(CBenchCase* b
 }
 
 namespace {
-
-void PrepareEnvironment() {
-    // Painting needs no display: the offscreen platform paints into memory, pixel for pixel.
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
-        const QString dir = QDir::tempPath() + "/sfp-runtime-" + QString::number(getuid());
-        QDir().mkpath(dir);
-        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        setenv("XDG_RUNTIME_DIR", dir.toLocal8Bit().constData(), 1);
-    }
-}
 
 const char* OptionValue(int argc, char** argv, const char* prefix) {
     const std::size_t length = std::strlen(prefix);
@@ -88,7 +77,8 @@ void RegisterAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    PrepareEnvironment();
+    // Painting needs no display: the offscreen platform paints into memory, pixel for pixel.
+    PrepareHeadlessEnvironment();
     QApplication app(argc, argv);
     if (OptionValue(argc, argv, "--list") != nullptr) {
         for (const CBenchEntry& entry : AllCases()) {

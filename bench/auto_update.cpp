@@ -31,6 +31,8 @@
 #include "platform/QtPlatform.h"
 #include "resources/MenuResource.h"
 
+#include "platform/HeadlessEnvironment.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -101,15 +103,7 @@ struct Phase {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
-        const QString dir = QDir::tempPath() + "/sfp-runtime-" + QString::number(getuid());
-        QDir().mkpath(dir);
-        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        setenv("XDG_RUNTIME_DIR", dir.toLocal8Bit().constData(), 1);
-    }
+    PrepareHeadlessEnvironment();
     const bool live = HasFlag(argc, argv, "--live");
     const int idleTicks = std::max(2, IntOption(argc, argv, "--idle-ticks=", 50));
     const int autoTicks = std::max(2, IntOption(argc, argv, "--ticks=", 200));

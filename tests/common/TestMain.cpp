@@ -7,17 +7,11 @@
 #include <QTimer>
 #include <cstdlib>
 
+#include "platform/HeadlessEnvironment.h"
+
 int main(int argc, char** argv) {
     // Discovery runs the binary without the test's environment, so default it here too.
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
-        const QString dir = QDir::tempPath() + "/sfp-runtime-" + QString::number(getuid());
-        QDir().mkpath(dir);
-        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        setenv("XDG_RUNTIME_DIR", dir.toLocal8Bit().constData(), 1);
-    }
+    PrepareHeadlessEnvironment();
     QApplication app(argc, argv);
     // Watchdog: a modal left open for five seconds is rejected, so a test that forgot to close
     // one fails on its assertions instead of hanging until CTest's time-out.
