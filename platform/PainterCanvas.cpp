@@ -105,9 +105,12 @@ void CPainterCanvas::Polyline(const std::vector<CPoint>& points) {
             if (a.y() == b.y()) {
                 Stamp(std::min(a.x(), b.x()), a.y(), std::abs(b.x() - a.x()) + 1);
             } else {
-                for (int y = std::min(a.y(), b.y()); y <= std::max(a.y(), b.y()); ++y) {
-                    Stamp(a.x(), y, 1);
-                }
+                // The union of the pen's squares down the segment, in one fill.
+                const int w = m_pen.width;
+                const int top = std::min(a.y(), b.y());
+                const int length = std::abs(b.y() - a.y()) + 1;
+                m_painter.fillRect(QRect(a.x() - w / 2, top - w / 2, w, length + w - 1),
+                                   ToQColor(m_pen.color));
             }
         }
         return;
