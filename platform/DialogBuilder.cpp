@@ -96,8 +96,7 @@ DialogBaseUnits BuildDialogFromTemplate(QWidget* dialog, const DlgTemplate& dlgT
     for (const DlgItem& item : dlgTemplate.items) {
         QWidget* control = CreateControl(dialog, item);
         SetDlgCtrlId(control, item.id);
-        control->setGeometry(
-            DialogToPixels(base, item.x, item.y, item.cx, item.cy).adjusted(0, 0, 0, 0));
+        control->setGeometry(DialogToPixels(base, item.x, item.y, item.cx, item.cy));
         if (item.kind == CtrlKind::DropDownList) {
             // The template's height includes the drop-down part; the closed box is one line.
             control->setFixedHeight(control->sizeHint().height());
