@@ -22,9 +22,10 @@ int RemainingMs(const Clock::time_point* deadline) {
     if (deadline == nullptr) {
         return -1;
     }
+    // Rounded up: a wait never ends before its deadline.
     const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
-    return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
+        std::chrono::duration_cast<std::chrono::microseconds>(*deadline - Clock::now()).count();
+    return left <= 0 ? 0 : static_cast<int>(std::min<long long>((left + 999) / 1000, 1 << 30));
 }
 
 // Waits until fd is ready for events; false at the deadline.

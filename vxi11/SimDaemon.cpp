@@ -127,8 +127,17 @@ int main(int argc, char** argv) {
                 network.CorePort(), network.AbortPort());
     std::fflush(stdout);
 
+    // SIGUSR1 raises a service request on every device, until the simulated module raises
+    // its own: for trying a client's interrupt channel.
+    sigset_t waited = stopSignals;
+    sigaddset(&waited, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &waited, nullptr);
     int received = 0;
-    sigwait(&stopSignals, &received);
+    while (sigwait(&waited, &received) == 0 && received == SIGUSR1) {
+        for (const sim::ResourceScenario& resource : scenario.resources) {
+            server.RaiseServiceRequest(resource.name);
+        }
+    }
     pmap_unset(vxi11::kCoreProgram, vxi11::kProgramVersion);
     network.Stop();
     std::fprintf(stderr, "aq3310-simd: stopped on %s\n", received == SIGINT ? "SIGINT" : "SIGTERM");

@@ -62,6 +62,8 @@ int Exchange(int fd, std::uint32_t xid, std::uint32_t program, std::uint32_t pro
 
 }  // namespace
 
+CVxi11Client::CVxi11Client() = default;
+
 CVxi11Client::~CVxi11Client() {
     Close();
 }

@@ -24,7 +24,7 @@ public:
     static constexpr int kNoReply = -2;         // nothing came back in time
     static constexpr int kBadReply = -3;        // a reply that is not the one asked for
 
-    CVxi11Client() = default;
+    CVxi11Client();
     ~CVxi11Client();
     CVxi11Client(const CVxi11Client&) = delete;
     CVxi11Client& operator=(const CVxi11Client&) = delete;

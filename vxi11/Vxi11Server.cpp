@@ -16,7 +16,6 @@ constexpr std::size_t kMaxLinks = 1024;
 constexpr std::size_t kMaxMessage = 4 * kMaxRecvSize;
 constexpr std::uint8_t kStbMessageAvailable = 0x10;
 constexpr std::uint8_t kStbRequestService = 0x40;
-constexpr int kInterruptConnectMs = 2000;
 
 template <typename T>
 xdrproc_t Proc(bool_t (*function)(XDR*, T*)) {
@@ -79,6 +78,12 @@ std::vector<std::vector<std::string>> CVxi11Server::DeviceNames() const {
 void CVxi11Server::SetAbortPort(std::uint16_t port) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_abortPort = port;
+}
+
+void CVxi11Server::SetWaitLimits(std::uint32_t maxWaitMs, int interruptConnectMs) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_maxWaitMs = maxWaitMs;
+    m_interruptConnectMs = interruptConnectMs;
 }
 
 std::size_t CVxi11Server::LinkCount() const {
@@ -185,7 +190,7 @@ std::optional<std::size_t> CVxi11Server::FindDevice(const std::string& name) con
 
 std::int32_t CVxi11Server::AwaitAccess(Lock& lock, const LinkPtr& link, std::int32_t flags,
                                        std::uint32_t lockTimeoutMs) {
-    const Clock::time_point deadline = After(lockTimeoutMs);
+    const Clock::time_point deadline = After(std::min(lockTimeoutMs, m_maxWaitMs));
     const std::uint64_t aborts = link->aborts;
     for (;;) {
         if (m_stopping || link->destroyed) {
@@ -211,7 +216,7 @@ std::int32_t CVxi11Server::AwaitAccess(Lock& lock, const LinkPtr& link, std::int
 }
 
 std::int32_t CVxi11Server::AwaitOutput(Lock& lock, const LinkPtr& link, std::uint32_t ioTimeoutMs) {
-    const Clock::time_point deadline = After(ioTimeoutMs);
+    const Clock::time_point deadline = After(std::min(ioTimeoutMs, m_maxWaitMs));
     const std::uint64_t aborts = link->aborts;
     while (link->output.empty()) {
         if (m_stopping || link->destroyed) {
@@ -480,11 +485,13 @@ Bytes CVxi11Server::CreateInterruptChannel(ConnectionId connection, std::uint32_
     if (!parms.Decode(xdr)) {
         return EncodeReply(xid, AcceptStat::GarbageArguments);
     }
+    int connectMs = 0;
     {
         Lock lock(m_mutex);
         if (m_interrupts.count(connection) != 0) {
             return ErrorReply(xid, kChannelAlreadyEstablished);
         }
+        connectMs = m_interruptConnectMs;
     }
     if (parms->progFamily != DEVICE_TCP) {
         return ErrorReply(xid, kNotSupported);
@@ -492,11 +499,14 @@ Bytes CVxi11Server::CreateInterruptChannel(ConnectionId connection, std::uint32_
     if (parms->hostPort == 0 || parms->hostPort > 0xFFFF) {
         return ErrorReply(xid, kParameterError);
     }
+    if (connectMs < 0) {
+        return ErrorReply(xid, kChannelNotEstablished);
+    }
     // Connecting may take its time-out: no lock is held meanwhile.
     std::shared_ptr<CInterruptChannel> channel = CInterruptChannel::Connect(
         static_cast<std::uint32_t>(parms->hostAddr), static_cast<std::uint16_t>(parms->hostPort),
         static_cast<std::uint32_t>(parms->progNum), static_cast<std::uint32_t>(parms->progVers),
-        kInterruptConnectMs);
+        connectMs);
     if (!channel) {
         return ErrorReply(xid, kChannelNotEstablished);
     }

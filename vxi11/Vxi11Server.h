@@ -40,6 +40,9 @@ public:
     std::vector<std::vector<std::string>> DeviceNames() const;
     // The port create_link tells clients to reach the abort channel on.
     void SetAbortPort(std::uint16_t port);
+    // Caps every wait a call asks for (lock and I/O time-outs) and the time spent connecting
+    // to a client's interrupt channel (negative: none is made); the fuzzer waits for nothing.
+    void SetWaitLimits(std::uint32_t maxWaitMs, int interruptConnectMs);
 
     // The reply to one call, or nothing when the record is not a call and the connection
     // should be dropped. May wait (reads, locks) for as long as the call's time-outs allow.
@@ -110,6 +113,8 @@ private:
     std::map<ConnectionId, std::shared_ptr<CInterruptChannel>> m_interrupts;
     std::int32_t m_nextLink = 1;
     std::uint16_t m_abortPort = 0;
+    std::uint32_t m_maxWaitMs = UINT32_MAX;
+    int m_interruptConnectMs = 2000;
     bool m_stopping = false;
 };
 
