@@ -89,12 +89,15 @@ int main(int argc, char** argv) {
     if (!LoadScenario(options, &scenario)) {
         return 1;
     }
-    // The signals are taken by sigwait below, never by a handler in some other thread.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // The signals are taken by sigwait below, never by some other thread: blocked before any
+    // thread starts. SIGUSR1 raises a service request on every device, until the simulated
+    // module raises its own: for trying a client's interrupt channel.
+    sigset_t waited;
+    sigemptyset(&waited);
+    sigaddset(&waited, SIGINT);
+    sigaddset(&waited, SIGTERM);
+    sigaddset(&waited, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &waited, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
     vxi11::CVxi11Server::Log log;
@@ -127,11 +130,6 @@ int main(int argc, char** argv) {
                 network.CorePort(), network.AbortPort());
     std::fflush(stdout);
 
-    // SIGUSR1 raises a service request on every device, until the simulated module raises
-    // its own: for trying a client's interrupt channel.
-    sigset_t waited = stopSignals;
-    sigaddset(&waited, SIGUSR1);
-    pthread_sigmask(SIG_BLOCK, &waited, nullptr);
     int received = 0;
     while (sigwait(&waited, &received) == 0 && received == SIGUSR1) {
         for (const sim::ResourceScenario& resource : scenario.resources) {
