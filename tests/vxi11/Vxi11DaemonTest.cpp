@@ -102,6 +102,21 @@ TEST_F(Vxi11Daemon, PyvisaPyQueriesAndLocks) {
     }
 }
 
+TEST_F(Vxi11Daemon, AKilledClientLeavesNoLock) {
+    CChildProcess holder;
+    ASSERT_TRUE(holder.Start(
+        {"/usr/bin/python3", SFP_SOURCE_DIR "/tests/vxi11/pyvisa_client.py", "inst0", "hold"}));
+    std::string line;
+    ASSERT_TRUE(holder.ReadLine(&line, kClientMs));
+    ASSERT_EQ(line, "locked");
+    CVxi11Client client;
+    ASSERT_EQ(client.Open("127.0.0.1", "inst0", 2000, m_port), kOk);
+    EXPECT_EQ(client.Lock(0), kLockedByAnotherLink);
+    EXPECT_EQ(holder.Stop(SIGKILL, kStartMs), 128 + SIGKILL);
+    // The kernel closes the dead client's connection; the server then drops its link.
+    EXPECT_EQ(client.Lock(10000), kOk);
+}
+
 TEST_F(Vxi11Daemon, OurClientFindsItAndGetsServiceRequests) {
     CVxi11Client client;
     ASSERT_EQ(client.Open("127.0.0.1", "inst0", 2000), kOk) << client.LastError();

@@ -1,11 +1,19 @@
 # A VXI-11 client no one here wrote: Debian's pyvisa-py, against aq3310-simd on loopback.
-# Prints one line per step for the test to compare.
+# Prints one line per step for the test to compare; with "hold", takes the lock and keeps it.
+import signal
 import sys
 
 import pyvisa
 
 resource = "TCPIP::127.0.0.1::%s::INSTR" % sys.argv[1]
 rm = pyvisa.ResourceManager("@py")
+if len(sys.argv) > 2 and sys.argv[2] == "hold":
+    # Takes the lock and waits to be killed with it.
+    held = rm.open_resource(resource)
+    held.lock_excl()
+    print("locked", flush=True)
+    signal.pause()
+    sys.exit(1)
 first = rm.open_resource(resource)
 first.timeout = 2000
 print("idn", first.query("*IDN?").strip())
