@@ -24,8 +24,10 @@ enum class Channel { Core, Abort };
 // Serves the resources of a scenario as VXI-11 devices: inst0, inst1, ... in the scenario's
 // order, and vxi0,<slot> for each VXI module. Links from every connection share one simulated
 // device per resource; each link keeps its own message buffers, so clients that do not lock
-// never receive each other's replies. The network layer hands it whole RPC records; it is
-// equally driven by tests and the fuzzer without sockets.
+// never receive each other's replies. Device work runs under one lock, which serializes the
+// commands of every link (a simulated command takes microseconds); waits for a lock, a reply or
+// a time-out release it. The network layer hands it whole RPC records; it is equally driven by
+// tests and the fuzzer without sockets.
 class CVxi11Server {
 public:
     using ConnectionId = std::uint64_t;
