@@ -86,6 +86,11 @@ void CVxi11Server::SetWaitLimits(std::uint32_t maxWaitMs, int interruptConnectMs
     m_interruptConnectMs = interruptConnectMs;
 }
 
+int CVxi11Server::WaitingCalls() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_waiting;
+}
+
 std::size_t CVxi11Server::LinkCount() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_links.size();
@@ -206,7 +211,10 @@ std::int32_t CVxi11Server::AwaitAccess(Lock& lock, const LinkPtr& link, std::int
         if (link->aborts != aborts) {
             return kAbort;
         }
-        if (m_changed.wait_until(lock, deadline) == std::cv_status::timeout) {
+        ++m_waiting;
+        const std::cv_status waited = m_changed.wait_until(lock, deadline);
+        --m_waiting;
+        if (waited == std::cv_status::timeout) {
             const std::int32_t now = m_devices[link->device].lockOwner;
             if (now != 0 && now != link->id) {
                 return kLockedByAnotherLink;
@@ -225,8 +233,10 @@ std::int32_t CVxi11Server::AwaitOutput(Lock& lock, const LinkPtr& link, std::uin
         if (link->aborts != aborts) {
             return kAbort;
         }
-        if (m_changed.wait_until(lock, deadline) == std::cv_status::timeout &&
-            link->output.empty()) {
+        ++m_waiting;
+        const std::cv_status waited = m_changed.wait_until(lock, deadline);
+        --m_waiting;
+        if (waited == std::cv_status::timeout && link->output.empty()) {
             return kIoTimeout;
         }
     }

@@ -61,6 +61,8 @@ public:
     int RaiseServiceRequest(const std::string& resource);
 
     std::size_t LinkCount() const;
+    // Calls now waiting for a lock or a reply, for diagnostics and tests.
+    int WaitingCalls() const;
 
 private:
     struct Device {
@@ -118,6 +120,7 @@ private:
     std::uint32_t m_maxWaitMs = UINT32_MAX;
     int m_interruptConnectMs = 2000;
     bool m_stopping = false;
+    int m_waiting = 0;
 };
 
 }  // namespace vxi11
