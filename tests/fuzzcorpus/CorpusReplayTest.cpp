@@ -37,3 +37,8 @@ TEST(FuzzCorpus, IdentificationReplay) {
 TEST(FuzzCorpus, ScenarioReplay) {
     EXPECT_GT(Replay("scenario", FuzzScenario), 0);
 }
+#if defined(SFP_FUZZ_VXI11)
+TEST(FuzzCorpus, Vxi11RequestReplay) {
+    EXPECT_GT(Replay("vxi11", FuzzVxi11Request), 0);
+}
+#endif

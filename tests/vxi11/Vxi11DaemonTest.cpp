@@ -1,0 +1,247 @@
+// aq3310-simd as a user runs it: registered with the system's portmapper, reached by VXI-11
+// clients no one here wrote and by our own client core; and a load of many clients at once.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "Vxi11Support.h"
+#include "sim/core/Device.h"
+
+using namespace vxi11;
+
+namespace {
+
+constexpr int kStartMs = 10000;
+constexpr int kClientMs = 30000;
+
+bool PortmapperAnswers() {
+    std::string error;
+    return ConnectTcp("127.0.0.1", 111, Clock::now() + std::chrono::seconds(1), &error).IsOpen();
+}
+
+class Vxi11Daemon : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!PortmapperAnswers()) {
+            if (::geteuid() != 0) {
+                GTEST_SKIP() << "no portmapper on 127.0.0.1, and starting rpcbind needs root";
+            }
+            ASSERT_TRUE(m_rpcbind.Start({"rpcbind", "-f", "-w"}));
+            // rpcbind says nothing when it is ready: the port is asked until it answers or
+            // rpcbind ends (its output closes).
+            const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kStartMs);
+            std::string line;
+            bool ended = false;
+            while (!PortmapperAnswers() && !ended && Clock::now() < deadline) {
+                ended = !m_rpcbind.ReadLine(&line, 20) && m_rpcbind.WaitOutputClosed(0);
+            }
+            ASSERT_TRUE(PortmapperAnswers()) << "rpcbind did not come up";
+        }
+        m_scenario = std::filesystem::temp_directory_path() /
+                     ("sfp-simd-" + std::to_string(::getpid()) + ".yaml");
+        std::ofstream(m_scenario) << kFixedScenario;
+        ASSERT_TRUE(
+            m_daemon.Start({SFP_SIMD, "--scenario", m_scenario.string(), "--listen", "127.0.0.1"}));
+        std::string line;
+        ASSERT_TRUE(m_daemon.ReadLine(&line, kStartMs)) << "aq3310-simd did not start";
+        unsigned port = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "aq3310-simd listening on 127.0.0.1 port %u", &port), 1)
+            << line;
+        m_port = static_cast<std::uint16_t>(port);
+    }
+
+    void TearDown() override {
+        m_daemon.Stop(SIGTERM, kStartMs);
+        if (m_rpcbind.Pid() > 0) {
+            m_rpcbind.Stop(SIGTERM, kStartMs);
+        }
+        std::error_code ignored;
+        std::filesystem::remove(m_scenario, ignored);
+    }
+
+    CChildProcess m_rpcbind;  // only when this test started it
+    CChildProcess m_daemon;
+    std::filesystem::path m_scenario;
+    std::uint16_t m_port = 0;
+};
+
+}  // namespace
+
+TEST_F(Vxi11Daemon, LxiToolsGetTheIdentification) {
+    std::string output;
+    EXPECT_EQ(RunCommand({"lxi", "scpi", "--address", "127.0.0.1", "*IDN?"}, kClientMs, &output),
+              0);
+    EXPECT_EQ(output, "ZENTRAX-MOLBURY,K3310,0,1.0\n");
+}
+
+TEST_F(Vxi11Daemon, PyvisaPyQueriesAndLocks) {
+    for (const char* device : {"inst0", "vxi0,24"}) {
+        std::string output;
+        EXPECT_EQ(
+            RunCommand({"/usr/bin/python3", SFP_SOURCE_DIR "/tests/vxi11/pyvisa_client.py", device},
+                       kClientMs, &output),
+            0);
+        EXPECT_EQ(output,
+                  "idn ZENTRAX-MOLBURY,K3310,0,1.0\n"
+                  "port3 34952\n"
+                  "stb 0\n"
+                  "second lock True\n"
+                  "second write refused\n"
+                  "second after unlock 4369\n")
+            << device;
+    }
+}
+
+TEST_F(Vxi11Daemon, AKilledClientLeavesNoLock) {
+    CChildProcess holder;
+    ASSERT_TRUE(holder.Start(
+        {"/usr/bin/python3", SFP_SOURCE_DIR "/tests/vxi11/pyvisa_client.py", "inst0", "hold"}));
+    std::string line;
+    ASSERT_TRUE(holder.ReadLine(&line, kClientMs));
+    ASSERT_EQ(line, "locked");
+    CVxi11Client client;
+    ASSERT_EQ(client.Open("127.0.0.1", "inst0", 2000, m_port), kOk);
+    EXPECT_EQ(client.Lock(0), kLockedByAnotherLink);
+    EXPECT_EQ(holder.Stop(SIGKILL, kStartMs), 128 + SIGKILL);
+    // The kernel closes the dead client's connection; the server then drops its link.
+    EXPECT_EQ(client.Lock(10000), kOk);
+}
+
+TEST_F(Vxi11Daemon, OurClientFindsItAndGetsServiceRequests) {
+    CVxi11Client client;
+    ASSERT_EQ(client.Open("127.0.0.1", "inst0", 2000), kOk) << client.LastError();
+    std::string reply;
+    EXPECT_EQ(client.Query("*IDN?", &reply, 2000), kOk);
+    EXPECT_EQ(reply, "ZENTRAX-MOLBURY,K3310,0,1.0\n");
+    std::mutex mutex;
+    std::condition_variable arrived;
+    int requests = 0;
+    ASSERT_EQ(client.EnableSrq({'s', 'r', 'q'},
+                               [&](const Bytes& handle) {
+                                   std::lock_guard<std::mutex> lock(mutex);
+                                   requests += handle == Bytes{'s', 'r', 'q'} ? 1 : 0;
+                                   arrived.notify_all();
+                               }),
+              kOk);
+    ::kill(m_daemon.Pid(), SIGUSR1);
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        EXPECT_TRUE(arrived.wait_for(lock, std::chrono::seconds(10), [&] { return requests > 0; }));
+    }
+    std::uint8_t stb = 0;
+    EXPECT_EQ(client.ReadStb(&stb), kOk);
+    EXPECT_EQ(stb & 0x40, 0x40);
+
+    // Stopped under a live link: it leaves the portmapper, and the link fails at once.
+    EXPECT_EQ(m_daemon.Stop(SIGTERM, kStartMs), 0);
+    std::string error;
+    EXPECT_EQ(CVxi11Client::PortmapperPort("127.0.0.1", kCoreProgram, 1, 2000, &error), 0);
+    EXPECT_LT(client.Query("*IDN?", &reply, 2000), 0);
+}
+
+// 16 clients at once, each checking every reply against its own query. The count per client
+// is SFP_VXI11_LOAD_QUERIES (default small, to keep the suite short; 2000 for the figures).
+TEST_F(Vxi11Daemon, ManyClientsAtOnce) {
+    constexpr int kClients = 16;
+    const char* setting = std::getenv("SFP_VXI11_LOAD_QUERIES");
+    const int queries = setting != nullptr ? std::max(1, std::atoi(setting)) : 100;
+    const char* expected[] = {"4369\n", "8738\n", "17476\n", "34952\n"};
+
+    auto round = [&](std::vector<double>* latencies) {
+        std::atomic<int> failures{0};
+        std::vector<std::vector<double>> each(kClients);
+        std::vector<std::thread> threads;
+        for (int c = 0; c < kClients; ++c) {
+            threads.emplace_back([&, c] {
+                CVxi11Client client;
+                if (client.Open("127.0.0.1", "inst0", 5000, m_port) != kOk) {
+                    failures += queries;
+                    return;
+                }
+                for (int q = 0; q < queries; ++q) {
+                    const int port = (c + q) % 4;
+                    std::string reply;
+                    const Clock::time_point start = Clock::now();
+                    const int status =
+                        client.Query("MEAS:DIG:PORT? " + std::to_string(port), &reply, 5000);
+                    each[static_cast<std::size_t>(c)].push_back(
+                        std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+                    if (status != kOk || reply != expected[port]) {
+                        ++failures;
+                    }
+                }
+            });
+        }
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+        for (const auto& list : each) {
+            latencies->insert(latencies->end(), list.begin(), list.end());
+        }
+        return failures.load();
+    };
+
+    std::vector<double> warmUp;
+    ASSERT_EQ(round(&warmUp), 0);
+    const long before = ResidentKiB(m_daemon.Pid());
+    std::vector<double> latencies;
+    const Clock::time_point start = Clock::now();
+    EXPECT_EQ(round(&latencies), 0);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const long after = ResidentKiB(m_daemon.Pid());
+    ASSERT_EQ(latencies.size(), static_cast<std::size_t>(kClients * queries));
+    std::sort(latencies.begin(), latencies.end());
+    auto percentile = [&](double p) {
+        return latencies[std::min(latencies.size() - 1,
+                                  static_cast<std::size_t>(p * latencies.size()))];
+    };
+    // The baseline: the same queries, from as many threads, on one simulated device in process
+    // (what a link's query costs without the network), serialized as the server serializes them.
+    const sim::Scenario scenario = ParsedScenario(kFixedScenario);
+    sim::CDevice device(scenario.resources.front(), 0);
+    std::mutex deviceMutex;
+    std::atomic<int> baselineFailures{0};
+    const Clock::time_point baselineStart = Clock::now();
+    std::vector<std::thread> threads;
+    for (int c = 0; c < kClients; ++c) {
+        threads.emplace_back([&, c] {
+            for (int q = 0; q < queries; ++q) {
+                const int port = (c + q) % 4;
+                std::lock_guard<std::mutex> lock(deviceMutex);
+                if (device.Execute("MEAS:DIG:PORT? " + std::to_string(port), 0).reply !=
+                    expected[port]) {
+                    ++baselineFailures;
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    const double baselineSeconds =
+        std::chrono::duration<double>(Clock::now() - baselineStart).count();
+    EXPECT_EQ(baselineFailures, 0);
+    const double rate = latencies.size() / seconds;
+    const double baselineRate = latencies.size() / baselineSeconds;
+    std::printf(
+        "vxi11 load: %d clients x %d queries in %.2f s, %.0f queries/s; latency us "
+        "p50 %.0f p90 %.0f p99 %.0f max %.0f; server RSS %ld -> %ld KiB; in process "
+        "%.0f queries/s (%.0fx the network's rate)\n",
+        kClients, queries, seconds, rate, percentile(0.5), percentile(0.9), percentile(0.99),
+        latencies.back(), before, after, baselineRate, baselineRate / rate);
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // Flat: links come and go, nothing stays behind them. The margin is for the allocator.
+    // (The sanitizers hold freed memory back or shadow it: no measure there.)
+    EXPECT_LT(after - before, 2048) << "server memory grew";
+#endif
+}

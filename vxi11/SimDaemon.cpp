@@ -1,0 +1,143 @@
+// aq3310-simd: serves the simulated system's resources as VXI-11 devices, so that any VISA on
+// any machine that reaches this one can share one simulated module.
+#include <netinet/in.h>
+#include <rpc/pmap_clnt.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "sim/core/DefaultScenario.h"
+#include "sim/core/Scenario.h"
+#include "sim/visa/SimHooks.h"
+#include "vxi11/RpcServer.h"
+#include "vxi11/Vxi11Server.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: aq3310-simd [--scenario FILE] [--listen ADDRESS] [--verbose]\n"
+    "Serves the simulated system's resources as VXI-11 devices inst0, inst1, ... and\n"
+    "vxi0,<slot>; registers with the portmapper (rpcbind) and runs until SIGINT or SIGTERM.\n"
+    "  --scenario FILE    scenario file (default: $SFP_SIM_SCENARIO, else the built-in one)\n"
+    "  --listen ADDRESS   IPv4 address to serve on (default 127.0.0.1; 0.0.0.0: every one)\n"
+    "  --verbose          log links, writes and locks on standard error\n";
+
+struct Options {
+    std::string scenario;
+    std::string listen = "127.0.0.1";
+    bool verbose = false;
+};
+
+bool ParseArguments(int argc, char** argv, Options* options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if ((argument == "--scenario" || argument == "--listen") && i + 1 < argc) {
+            (argument == "--scenario" ? options->scenario : options->listen) = argv[++i];
+        } else if (argument == "--verbose") {
+            options->verbose = true;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool LoadScenario(const Options& options, sim::Scenario* scenario) {
+    std::string path = options.scenario;
+    if (path.empty()) {
+        const char* variable = std::getenv(sim::kScenarioVariable);
+        path = variable != nullptr ? variable : "";
+    }
+    std::string text = sim::DefaultScenarioText();
+    std::string label = "<built-in scenario>";
+    if (!path.empty()) {
+        std::ifstream file(path, std::ios::binary);
+        if (!file) {
+            std::cerr << "aq3310-simd: cannot read " << path << "\n";
+            return false;
+        }
+        std::ostringstream content;
+        content << file.rdbuf();
+        text = content.str();
+        label = path;
+    }
+    sim::ParseResult parsed = sim::ParseScenario(text, label);
+    if (!parsed.scenario) {
+        std::cerr << "aq3310-simd: " << parsed.error << "\n";
+        return false;
+    }
+    *scenario = std::move(*parsed.scenario);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseArguments(argc, argv, &options)) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    sim::Scenario scenario;
+    if (!LoadScenario(options, &scenario)) {
+        return 1;
+    }
+    // The signals are taken by sigwait below, never by some other thread: blocked before any
+    // thread starts. SIGUSR1 raises a service request on every device, until the simulated
+    // module raises its own: for trying a client's interrupt channel.
+    sigset_t waited;
+    sigemptyset(&waited);
+    sigaddset(&waited, SIGINT);
+    sigaddset(&waited, SIGTERM);
+    sigaddset(&waited, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &waited, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    vxi11::CVxi11Server::Log log;
+    if (options.verbose) {
+        log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+    }
+    vxi11::CVxi11Server server(scenario, log);
+    vxi11::CRpcServer network(server);
+    std::string error;
+    if (!network.Start(options.listen, 0, &error)) {
+        std::cerr << "aq3310-simd: " << error << "\n";
+        return 1;
+    }
+    // A registration left by an earlier run would point clients at a dead port.
+    pmap_unset(vxi11::kCoreProgram, vxi11::kProgramVersion);
+    if (!pmap_set(vxi11::kCoreProgram, vxi11::kProgramVersion, IPPROTO_TCP, network.CorePort())) {
+        std::cerr << "aq3310-simd: cannot register with the portmapper; is rpcbind running?\n";
+        return 1;
+    }
+    const auto names = server.DeviceNames();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::string line = "aq3310-simd: " + scenario.resources[i].name + " as";
+        for (const std::string& name : names[i]) {
+            line += " " + name;
+        }
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
+    // The line a supervisor (or a test) waits for: the server answers from now on.
+    std::printf("aq3310-simd listening on %s port %u (abort channel %u)\n", options.listen.c_str(),
+                network.CorePort(), network.AbortPort());
+    std::fflush(stdout);
+
+    int received = 0;
+    while (sigwait(&waited, &received) == 0 && received == SIGUSR1) {
+        for (const sim::ResourceScenario& resource : scenario.resources) {
+            server.RaiseServiceRequest(resource.name);
+        }
+    }
+    pmap_unset(vxi11::kCoreProgram, vxi11::kProgramVersion);
+    network.Stop();
+    std::fprintf(stderr, "aq3310-simd: stopped on %s\n", received == SIGINT ? "SIGINT" : "SIGTERM");
+    return 0;
+}
