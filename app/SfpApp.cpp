@@ -1,11 +1,13 @@
 #include "app/SfpApp.h"
 
+#include <QAction>
 #include <cassert>
 
 #include "app/MainFrame.h"
 #include "instrument/StatusReporting.h"
 #include "platform/DialogColors.h"
 #include "platform/native/Platform.h"
+#include "resources/MenuResource.h"
 
 namespace {
 CSfpApp* g_pApp = nullptr;
@@ -28,6 +30,19 @@ CSfpApp& SfpApp() {
 
 void ReportInstrumentStatus(ViStatus status) {
     ReportInstrumentStatus(status, *SfpApp().m_pInstrument);
+}
+
+void CSfpApp::ReportStatus(ViStatus status) {
+    ReportInstrumentStatus(status, *m_pInstrument);
+}
+
+void CSfpApp::StopAutoUpdate() {
+    m_bAutoUpdate = 0;
+    if (m_pMainWnd != nullptr) {
+        if (QAction* item = m_pMainWnd->MenuItem(ID_AUTO_UPDATE)) {
+            item->setChecked(false);
+        }
+    }
 }
 
 bool CSfpApp::InitInstance() {

@@ -7,12 +7,13 @@
 #include <QPushButton>
 #include <cstdio>
 
-#include "app/FrameGeometry.h"
-#include "app/MainFrame.h"
-#include "app/SfpApp.h"
 #include "controls/ArtworkStatic.h"
 #include "controls/LedButton.h"
+#include "instrument/Instrument.h"
+#include "panel/FrameFit.h"
 #include "panel/PanelColors.h"
+#include "panel/PanelHost.h"
+#include "panel/PanelObjects.h"
 #include "platform/Canvas.h"
 #include "platform/DialogBuilder.h"
 #include "platform/DialogItems.h"
@@ -43,6 +44,7 @@ CRect ToCRect(const QRect& r) {
 
 CPan1Dlg::CPan1Dlg(QWidget* parent, CPanel* owner)
     : QDialog(parent, Qt::Widget),
+      CPanelReadings(*owner->Host()),
       m_negEdgeReg(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), nullptr),
       m_posEdgeReg(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), nullptr),
       m_portValue(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), nullptr),
@@ -87,8 +89,6 @@ void CPan1Dlg::DestroyWindow() {
 }
 
 void CPan1Dlg::OnInitDialog() {
-    CSfpApp& app = SfpApp();
-
     m_banner.m_pFontSourceWnd = this;
     m_resourceDisplay.m_pFontSourceWnd = this;
 
@@ -114,7 +114,7 @@ void CPan1Dlg::OnInitDialog() {
         }
     }
 
-    m_pActiveLamp = new CLedButton(app.m_crStatus, MakeRgb(192, 192, 192));
+    m_pActiveLamp = new CLedButton(m_host.StatusColor(), MakeRgb(192, 192, 192));
     m_pActiveLamp->SubclassDlgItem(IDC_ACTIVE_LAMP, this);
 
     std::swap(m_banner.m_crFrameTopLeft, m_banner.m_crFrameBottomRight);
@@ -126,7 +126,7 @@ void CPan1Dlg::OnInitDialog() {
 
     m_slotDisplay.m_pFontSourceWnd = this;
 
-    const int slot = app.GetSlot();
+    const int slot = m_host.Slot();
     if (slot >= 0) {
         char text[16];
         std::snprintf(text, sizeof text, "%d", slot);
@@ -140,13 +140,14 @@ void CPan1Dlg::OnInitDialog() {
         }
     }
 
-    m_resourceDisplay.SetText(app.m_strResourceName);
+    const std::string resourceName = m_host.ResourceName();
+    m_resourceDisplay.SetText(resourceName);
     SetAccessibleTexts();
     if (QWidget* slotWnd = Item(IDC_SLOT)) {
         slotWnd->setAccessibleDescription(QString::fromStdString(m_slotDisplay.GetText()));
     }
     if (QWidget* resource = Item(IDC_RESOURCE)) {
-        resource->setAccessibleDescription(QString::fromStdString(app.m_strResourceName));
+        resource->setAccessibleDescription(QString::fromStdString(resourceName));
     }
 
     CheckRadioButton(IDC_DEC, IDC_HEX, IDC_DEC);
@@ -263,8 +264,8 @@ void CPan1Dlg::SetAccessibleTexts() {
         }
     }
     if (QWidget* lamp = Item(IDC_ACTIVE_LAMP)) {
-        lamp->setAccessibleDescription(
-            SfpApp().m_pInstrument->IsLive() ? QStringLiteral("live") : QStringLiteral("non live"));
+        lamp->setAccessibleDescription(m_host.Instrument().IsLive() ? QStringLiteral("live")
+                                                                    : QStringLiteral("non live"));
     }
 }
 

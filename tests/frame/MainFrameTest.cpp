@@ -162,14 +162,21 @@ TEST_F(Frame, ATickArrivingWhileTheHandlerRunsIsDropped) {
     // The reading fails; while its message is "open", another tick arrives.
     instrument->FailNext("meas", VI_ERROR_TMO);
     int nested = 0;
+    bool checkedDuringBox = true;
     platform.onBox = [&](const std::string&) {
         ++nested;
+        checkedDuringBox = AutoUpdateItem()->isChecked();
         platform.tick();
     };
     platform.tick();
     EXPECT_EQ(nested, 1);
     EXPECT_EQ(instrument->calls, std::vector<std::string>{"meas:0"}) << "the nested tick is lost";
+    EXPECT_FALSE(checkedDuringBox) << "a failed timed reading stops Auto Update before its box";
     platform.onBox = nullptr;
+    platform.tick();
+    EXPECT_EQ(instrument->calls.size(), 1u);
+    frame->OnCommand(ID_AUTO_UPDATE);  // the user switches it on again
+    EXPECT_TRUE(AutoUpdateItem()->isChecked());
     platform.tick();
     EXPECT_EQ(instrument->calls.size(), 4u) << "later ticks are handled again";
 }
