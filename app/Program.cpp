@@ -8,6 +8,7 @@
 #include "app/MainFrame.h"
 #include "app/SfpApp.h"
 #include "platform/QtPlatform.h"
+#include "platform/native/DynamicLibrary.h"
 
 namespace {
 
@@ -37,6 +38,10 @@ QIcon AppIcon() {
 }
 
 int RunProgram(int argc, char** argv) {
+    RestartWithSafeLibraryPath(argv);
+    if (const std::string refusal = LibrarySearchRefusal(); !refusal.empty()) {
+        std::fprintf(stderr, "aq3310-sfp: %s\n", refusal.c_str());
+    }
     if (!HaveDisplay()) {
         std::fprintf(stderr,
                      "aq3310-sfp: no display. Start it on a desktop, under xvfb-run, or with "
