@@ -30,6 +30,8 @@ bool HaveDisplay() {
 }  // namespace
 
 QIcon AppIcon() {
+    // The resources live in a static library: nothing would pull them in otherwise.
+    Q_INIT_RESOURCE(app);
     QIcon icon;
     for (int size : {16, 32, 48, 256}) {
         icon.addFile(QStringLiteral(":/icons/aq3310-sfp-%1.png").arg(size), QSize(size, size));
@@ -51,7 +53,6 @@ int RunProgram(int argc, char** argv) {
     QApplication qapp(argc, argv);
     // The program ends when its main frame is destroyed, not when some window closes.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(AppIcon());
     CQtPlatform platform;
     SetPlatform(&platform);
     int status = 0;

@@ -1,9 +1,11 @@
 #include "app/SfpApp.h"
 
 #include <QAction>
+#include <QApplication>
 #include <cassert>
 
 #include "app/MainFrame.h"
+#include "app/Program.h"
 #include "instrument/StatusReporting.h"
 #include "platform/DialogColors.h"
 #include "platform/native/Platform.h"
@@ -47,6 +49,8 @@ void CSfpApp::StopAutoUpdate() {
 
 bool CSfpApp::InitInstance() {
     SetDialogBkColor(kColorLightGrey, MakeRgb(0, 0, 0));
+    // Every top-level window takes it from here, message boxes and dialogs included.
+    QApplication::setWindowIcon(AppIcon());
     m_pMainWnd = new CMainFrame();
     m_pMainWnd->SetUp();
     return true;

@@ -22,6 +22,7 @@
 #include "common/FakeInstrument.h"
 #include "common/ModalCloser.h"
 #include "common/RecordingPlatform.h"
+#include "platform/DialogUnits.h"
 #include "platform/HelpViewer.h"
 #include "platform/QtPlatform.h"
 #include "resources/MenuResource.h"
@@ -330,4 +331,30 @@ TEST(FrameStartUp, ConnectionMessagesComeBeforeTheFrameIsShown) {
                                               "wait-", "timer+1:300", "wait-"}));
     app.m_pMainWnd->DestroyWindow();
     FlushDeletes();
+}
+
+TEST_F(Frame, EveryWindowHasTheIconAndTheAboutBoxShowsItWhereItsTemplatePlacesIt) {
+    const QList<QSize> sizes{{16, 16}, {32, 32}, {48, 48}, {256, 256}};
+    EXPECT_EQ(frame->windowIcon().availableSizes(), sizes);
+    CAboutDlg about(frame);
+    EXPECT_EQ(about.windowIcon().availableSizes(), sizes);
+    QLabel* icon = nullptr;
+    for (QLabel* label : about.findChildren<QLabel*>()) {
+        icon = !label->pixmap().isNull() ? label : icon;
+    }
+    ASSERT_NE(icon, nullptr);
+    const DialogBaseUnits base = BaseUnitsOf(DialogFont(QStringLiteral("MS Sans Serif"), 8));
+    EXPECT_EQ(icon->geometry(), DialogToPixels(base, 4, 4, 20, 20));
+    const QImage expected = QImage(QStringLiteral(":/icons/aq3310-sfp-32.png"))
+                                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage shown =
+        icon->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    ASSERT_EQ(shown.size(), expected.size());
+    int different = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            different += shown.pixel(x, y) != expected.pixel(x, y) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(different, 0);
 }
