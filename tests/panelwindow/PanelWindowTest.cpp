@@ -295,3 +295,63 @@ TEST_F(PanelWindow, PaintsDarkGreyWithARaisedLightGreyBody) {
     const QRect lamp = Item(1004)->geometry();
     EXPECT_EQ(Pixel(image, lamp.center().x(), lamp.center().y()), QColor(0, 255, 0));
 }
+
+TEST_F(PanelWindow, FocusedReadOutShowsDottedFrameAndTakeReadingItsOwn) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    QApplication::setActiveWindow(frame);
+    const QColor face(192, 192, 192);
+    for (int id : {IDC_PORT_VALUE, IDC_POS_EDGE_REG, IDC_NEG_EDGE_REG}) {
+        Button(IDC_DEC)->setFocus();
+        const QImage without = Item(id)->grab().toImage();
+        Item(id)->setFocus();
+        ASSERT_TRUE(Item(id)->hasFocus()) << id;
+        const QImage with = Item(id)->grab().toImage();
+        const CRect f = CValueButton::FocusRect({0, 0, Item(id)->width(), Item(id)->height()});
+        // Dots from the top-left corner on, every other pixel, on each edge.
+        const struct {
+            int x, y;
+            bool dot;
+        } probes[] = {{f.left, f.top, true},
+                      {f.left + 1, f.top, false},
+                      {f.left + 2, f.top, true},
+                      {f.left, f.top + 1, false},
+                      {f.left, f.top + 2, true},
+                      {f.right - 1, f.bottom - 1, (f.Width() + f.Height()) % 2 == 0}};
+        for (const auto& p : probes) {
+            EXPECT_EQ(Pixel(with, p.x, p.y), p.dot ? QColor(Qt::black) : face)
+                << id << " at " << p.x << "," << p.y;
+            EXPECT_EQ(Pixel(without, p.x, p.y), face) << id << " at " << p.x << "," << p.y;
+        }
+    }
+    QWidget* takeReading = Item(IDOK);
+    Button(IDC_DEC)->setFocus();
+    const QImage without = takeReading->grab().toImage();
+    takeReading->setFocus();
+    EXPECT_NE(takeReading->grab().toImage(), without) << "Take Reading shows its focus";
+}
+
+TEST_F(PanelWindow, EnterPressesTheFocusedButtonElseTakesAReading) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    QApplication::setActiveWindow(frame);
+    const std::vector<std::string> full{"meas:0", "pos:0", "neg:0"};
+    const struct {
+        int focus;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {IDC_PORT_VALUE, {"meas:0"}},
+        {IDC_POS_EDGE_REG, {"pos:0"}},
+        {IDC_NEG_EDGE_REG, {"neg:0"}},
+        {IDOK, full},
+        {IDC_PORT0, full},
+        {IDC_HEX, full},
+    };
+    for (const auto& c : cases) {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            Item(c.focus)->setFocus();
+            instrument->calls.clear();
+            QTest::keyClick(Item(c.focus), key,
+                            key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            EXPECT_EQ(instrument->calls, c.calls) << c.focus << " key " << key;
+        }
+    }
+}
