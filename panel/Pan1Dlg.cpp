@@ -143,11 +143,18 @@ void CPan1Dlg::OnInitDialog() {
     const std::string resourceName = m_host.ResourceName();
     m_resourceDisplay.SetText(resourceName);
     SetAccessibleTexts();
+    // A text too long for its display is shown cut short with "…": the whole of it is in the
+    // tooltip and for assistive technology.
     if (QWidget* slotWnd = Item(IDC_SLOT)) {
-        slotWnd->setAccessibleDescription(QString::fromStdString(m_slotDisplay.GetText()));
+        const QString slotText = QString::fromStdString(m_slotDisplay.GetText());
+        slotWnd->setAccessibleDescription(slotText);
+        slotWnd->setToolTip(slotText);
     }
     if (QWidget* resource = Item(IDC_RESOURCE)) {
-        resource->setAccessibleDescription(QString::fromStdString(resourceName));
+        const QString name = QString::fromStdString(resourceName);
+        resource->setAccessibleDescription(name);
+        resource->setAccessibleName(QStringLiteral("Resource ") + name);
+        resource->setToolTip(name);
     }
 
     CheckRadioButton(IDC_DEC, IDC_HEX, IDC_DEC);

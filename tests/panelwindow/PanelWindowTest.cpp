@@ -15,6 +15,8 @@
 #include "common/FakeInstrument.h"
 #include "common/ModalCloser.h"
 #include "common/RecordingPlatform.h"
+#include "controls/DisplayStatic.h"
+#include "controls/FaceGeometry.h"
 #include "panel/Pan1Dlg.h"
 #include "panel/PanelColors.h"
 #include "platform/DialogItems.h"
@@ -353,5 +355,35 @@ TEST_F(PanelWindow, EnterPressesTheFocusedButtonElseTakesAReading) {
                             key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
             EXPECT_EQ(instrument->calls, c.calls) << c.focus << " key " << key;
         }
+    }
+}
+
+TEST_F(PanelWindow, ResourceReadOutPaintsTheNameOrElidesItWithTheWholeInItsTooltip) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    for (const char* name : {"VXI0::24", "GPIB-VXI12::255"}) {
+        Reopen(24, name);
+        QWidget* shown = Item(1011);
+        const QString whole = QString::fromLatin1(name);
+        EXPECT_EQ(shown->toolTip(), whole);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(shown)->text(QAccessible::Name),
+                  "Resource " + whole);
+        // The text that must appear, drawn by a display of the same kind, size and font.
+        const QFontMetrics metrics(panel->font());
+        const CRect area = CRect{0, 0, shown->width(), shown->height()}.Inset(2);
+        const std::string expected = ElideText(name, area.Width(), [&](const std::string& t) {
+            return metrics.horizontalAdvance(QString::fromStdString(t));
+        });
+        EXPECT_EQ(expected == name, std::string(name) == "VXI0::24") << expected;
+        QWidget host;
+        auto* label = new QLabel(&host);
+        SetDlgCtrlId(label, 1);
+        label->setGeometry(shown->geometry());
+        CDisplayStatic reference(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2),
+                                 GetPanelColor(3), true, &panel->font());
+        ASSERT_TRUE(reference.SubclassDlgItem(1, &host));
+        reference.SetText(expected);
+        const QRect inside = QRect(QPoint(0, 0), shown->size()).adjusted(3, 3, -3, -3);
+        EXPECT_EQ(shown->grab().toImage().copy(inside), label->grab().toImage().copy(inside))
+            << name;
     }
 }
