@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include "panel/Pan1Dlg.h"
 #include "panel/PanelColors.h"
 #include "platform/DialogItems.h"
+#include "platform/DialogUnits.h"
 #include "platform/SelectInstrumentDlg.h"
 #include "resources/DialogTemplates.h"
 
@@ -386,4 +388,65 @@ TEST_F(PanelWindow, ResourceReadOutPaintsTheNameOrElidesItWithTheWholeInItsToolt
         EXPECT_EQ(shown->grab().toImage().copy(inside), label->grab().toImage().copy(inside))
             << name;
     }
+}
+
+TEST_F(PanelWindow, ControlsSitOnTheirTemplateRectanglesInTheMeasuredFont) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    const DialogBaseUnits base = BaseUnitsOf(DialogFont(QStringLiteral("MS Sans Serif"), 8));
+    // The panel's template in dialog units, as the module's panel was drawn: by id, or by text
+    // for the controls without one.
+    const struct {
+        int id;
+        const char* text;
+        int x, y, cx, cy;
+    } items[] = {
+        {1000, "", 4, 0, 194, 35},
+        {1012, "", 3, 36, 194, 139},
+        {1006, "", 12, 40, 180, 18},
+        {1002, "", 12, 4, 56, 24},
+        {1001, "", 138, 5, 40, 24},
+        {1007, "", 70, 45, 16, 8},
+        {1010, "", 87, 44, 16, 12},
+        {1011, "", 16, 44, 52, 11},
+        {1004, "", 168, 42, 16, 12},
+        {0, "Active", 139, 45, 24, 8},
+        {1049, "", 115, 90, 75, 14},
+        {0, "Port", 10, 60, 180, 25},
+        {1053, "", 20, 70, 20, 10},
+        {1054, "", 60, 70, 20, 10},
+        {1055, "", 105, 70, 20, 10},
+        {1056, "", 150, 70, 20, 10},
+        {0, "Port Value:", 55, 95, 55, 8},
+        {1070, "", 115, 110, 75, 14},
+        {1071, "", 115, 130, 75, 14},
+        {0, "Pos Edge Reg:", 55, 115, 55, 8},
+        {0, "Neg. Edge Reg:", 55, 135, 55, 8},
+        {0, "Radix", 10, 90, 40, 55},
+        {1061, "", 15, 105, 30, 10},
+        {1063, "", 15, 130, 29, 10},
+        {IDOK, "", 45, 155, 90, 14},
+    };
+    const auto byText = [this](const QString& text) -> QWidget* {
+        for (QWidget* child : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const auto* label = qobject_cast<QLabel*>(child);
+            const auto* group = qobject_cast<QGroupBox*>(child);
+            if ((label != nullptr && label->text() == text) ||
+                (group != nullptr && group->title() == text)) {
+                return child;
+            }
+        }
+        return nullptr;
+    };
+    for (const auto& item : items) {
+        QWidget* control = item.id != 0 ? Item(item.id) : byText(QString::fromLatin1(item.text));
+        ASSERT_NE(control, nullptr) << item.id << item.text;
+        const QRect expected = DialogToPixels(base, item.x, item.y, item.cx, item.cy);
+        if (item.id == 1001 || item.id == 1002) {
+            // The artwork takes its bitmap's size, from the template's corner.
+            EXPECT_EQ(control->pos(), expected.topLeft()) << item.id;
+        } else {
+            EXPECT_EQ(control->geometry(), expected) << item.id << item.text;
+        }
+    }
+    EXPECT_EQ(panel->size(), QSize(DialogXToPixels(base, 203), DialogYToPixels(base, 181)));
 }
