@@ -45,16 +45,25 @@ CRect ToCRect(const QRect& r) {
 CPan1Dlg::CPan1Dlg(QWidget* parent, CPanel* owner)
     : QDialog(parent, Qt::Widget),
       CPanelReadings(*owner->Host()),
-      m_negEdgeReg(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), nullptr),
-      m_posEdgeReg(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), nullptr),
-      m_portValue(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), nullptr),
-      m_slotDisplay(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), true,
+      m_negEdgeReg(GetPanelColor(PanelColor::Face), GetPanelColor(PanelColor::Text),
+                   GetPanelColor(PanelColor::Shadow), GetPanelColor(PanelColor::Highlight),
+                   nullptr),
+      m_posEdgeReg(GetPanelColor(PanelColor::Face), GetPanelColor(PanelColor::Text),
+                   GetPanelColor(PanelColor::Shadow), GetPanelColor(PanelColor::Highlight),
+                   nullptr),
+      m_portValue(GetPanelColor(PanelColor::Face), GetPanelColor(PanelColor::Text),
+                  GetPanelColor(PanelColor::Shadow), GetPanelColor(PanelColor::Highlight), nullptr),
+      m_slotDisplay(GetPanelColor(PanelColor::Face), GetPanelColor(PanelColor::Text),
+                    GetPanelColor(PanelColor::Shadow), GetPanelColor(PanelColor::Highlight), true,
                     nullptr, nullptr),
-      m_resourceDisplay(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3),
+      m_resourceDisplay(GetPanelColor(PanelColor::Face), GetPanelColor(PanelColor::Text),
+                        GetPanelColor(PanelColor::Shadow), GetPanelColor(PanelColor::Highlight),
                         true, nullptr, nullptr),
-      m_infoStrip(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), true,
+      m_infoStrip(GetPanelColor(PanelColor::Face), GetPanelColor(PanelColor::Text),
+                  GetPanelColor(PanelColor::Shadow), GetPanelColor(PanelColor::Highlight), true,
                   nullptr, nullptr),
-      m_banner(GetPanelColor(8), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), true,
+      m_banner(GetPanelColor(PanelColor::Banner), GetPanelColor(PanelColor::Text),
+               GetPanelColor(PanelColor::Shadow), GetPanelColor(PanelColor::Highlight), true,
                nullptr, nullptr),
       m_pOwner(owner) {
     // A dialog is a window by default; this one is a plain child of the frame's client area.
@@ -277,13 +286,13 @@ void CPan1Dlg::SetAccessibleTexts() {
 }
 
 void CPan1Dlg::PaintBackground(CCanvas& canvas, const CRect& client, const CRect& body) {
-    canvas.FillSolidRect(client, GetPanelColor(4));
+    canvas.FillSolidRect(client, GetPanelColor(PanelColor::Background));
     const CRect r = body.Inset(2);
-    const CPen previous = canvas.SelectPen(CPen{2, GetPanelColor(3)});
+    const CPen previous = canvas.SelectPen(CPen{2, GetPanelColor(PanelColor::Highlight)});
     canvas.Polyline({{r.left, r.bottom}, {r.left, r.top}, {r.right, r.top}});
-    canvas.SelectPen(CPen{2, GetPanelColor(2)});
+    canvas.SelectPen(CPen{2, GetPanelColor(PanelColor::Shadow)});
     canvas.Polyline({{r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}});
-    canvas.FillSolidRect(r, GetPanelColor(6));
+    canvas.FillSolidRect(r, GetPanelColor(PanelColor::Face));
     canvas.SelectPen(previous);
 }
 

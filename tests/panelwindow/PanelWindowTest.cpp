@@ -84,6 +84,10 @@ TEST(PanelPalette, NineEntriesAndWhiteOtherwise) {
     EXPECT_EQ(GetPanelColor(5), MakeRgb(128, 128, 128));
     EXPECT_EQ(GetPanelColor(6), MakeRgb(192, 192, 192));
     EXPECT_EQ(GetPanelColor(8), 0x02808000u);
+    // The names reach the same entries.
+    EXPECT_EQ(GetPanelColor(PanelColor::Background), MakeRgb(64, 64, 64));
+    EXPECT_EQ(GetPanelColor(PanelColor::Face), MakeRgb(192, 192, 192));
+    EXPECT_EQ(GetPanelColor(PanelColor::Banner), 0x02808000u);
     for (int index : {9, -1, 100}) {
         EXPECT_EQ(GetPanelColor(index), 0x00FFFFFFu) << index;
     }
@@ -380,8 +384,9 @@ TEST_F(PanelWindow, ResourceReadOutPaintsTheNameOrElidesItWithTheWholeInItsToolt
         auto* label = new QLabel(&host);
         SetDlgCtrlId(label, 1);
         label->setGeometry(shown->geometry());
-        CDisplayStatic reference(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2),
-                                 GetPanelColor(3), true, &panel->font());
+        CDisplayStatic reference(GetPanelColor(PanelColor::Face), GetPanelColor(PanelColor::Text),
+                                 GetPanelColor(PanelColor::Shadow),
+                                 GetPanelColor(PanelColor::Highlight), true, &panel->font());
         ASSERT_TRUE(reference.SubclassDlgItem(1, &host));
         reference.SetText(expected);
         const QRect inside = QRect(QPoint(0, 0), shown->size()).adjusted(3, 3, -3, -3);
