@@ -33,7 +33,10 @@ QIcon AppIcon() {
     // The resources live in a static library: nothing would pull them in otherwise.
     Q_INIT_RESOURCE(app);
     QIcon icon;
-    for (int size : {16, 32, 48, 256}) {
+    // The sizes a window's title bar and task switcher use; the large ones are for the desktop
+    // entry, from the installed icon theme. Each size given here is decoded and sent to the
+    // window manager when a window is shown.
+    for (int size : {16, 32, 48}) {
         icon.addFile(QStringLiteral(":/icons/aq3310-sfp-%1.png").arg(size), QSize(size, size));
     }
     return icon;

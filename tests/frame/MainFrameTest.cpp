@@ -338,7 +338,7 @@ TEST(FrameStartUp, ConnectionMessagesComeBeforeTheFrameIsShown) {
 }
 
 TEST_F(Frame, EveryWindowHasTheIconAndTheAboutBoxShowsItWhereItsTemplatePlacesIt) {
-    const QList<QSize> sizes{{16, 16}, {32, 32}, {48, 48}, {256, 256}};
+    const QList<QSize> sizes{{16, 16}, {32, 32}, {48, 48}};
     EXPECT_EQ(frame->windowIcon().availableSizes(), sizes);
     CAboutDlg about(frame);
     EXPECT_EQ(about.windowIcon().availableSizes(), sizes);
