@@ -1,5 +1,7 @@
 #pragma once
 
+#include "panel/FrameFit.h"
+
 // A rectangle as the platform keeps it: right and bottom edges are outside.
 struct FrameRect {
     int left, top, right, bottom;
@@ -17,13 +19,4 @@ constexpr FrameRect CenteredFrameRect(int desktopWidth, int desktopHeight) {
     const int left = (desktopWidth - kFrameWidth) / 2;
     const int top = (desktopHeight - kFrameHeight) / 2;
     return {left, top, left + kFrameWidth, top + kFrameHeight};
-}
-
-// Outer size that gives the frame a client area of exactly the panel's size, keeping whatever
-// the borders, caption and menu bar take.
-struct FrameSize {
-    int width, height;
-};
-constexpr FrameSize FitFrameToPanel(FrameSize frame, FrameSize client, FrameSize panel) {
-    return {frame.width - client.width + panel.width, frame.height - client.height + panel.height};
 }

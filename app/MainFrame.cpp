@@ -71,7 +71,7 @@ void CMainFrame::SetUp() {
     CSfpApp& app = SfpApp();
     platform.BeginWaitCursor();
     app.ConnectInstrument();
-    app.m_panelList.push_back(std::make_unique<CPan1Obj>());
+    app.m_panelList.push_back(std::make_unique<CPan1Obj>(app));
     platform.SetTimer(kTickTimerId, kTickPeriodMs);
     ShowMainPanel();
     platform.EndWaitCursor();

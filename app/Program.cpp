@@ -8,6 +8,7 @@
 #include "app/MainFrame.h"
 #include "app/SfpApp.h"
 #include "platform/QtPlatform.h"
+#include "platform/native/DynamicLibrary.h"
 
 namespace {
 
@@ -29,14 +30,23 @@ bool HaveDisplay() {
 }  // namespace
 
 QIcon AppIcon() {
+    // The resources live in a static library: nothing would pull them in otherwise.
+    Q_INIT_RESOURCE(app);
     QIcon icon;
-    for (int size : {16, 32, 48, 256}) {
+    // The sizes a window's title bar and task switcher use; the large ones are for the desktop
+    // entry, from the installed icon theme. Each size given here is decoded and sent to the
+    // window manager when a window is shown.
+    for (int size : {16, 32, 48}) {
         icon.addFile(QStringLiteral(":/icons/aq3310-sfp-%1.png").arg(size), QSize(size, size));
     }
     return icon;
 }
 
 int RunProgram(int argc, char** argv) {
+    RestartWithSafeLibraryPath(argv);
+    if (const std::string refusal = LibrarySearchRefusal(); !refusal.empty()) {
+        std::fprintf(stderr, "aq3310-sfp: %s\n", refusal.c_str());
+    }
     if (!HaveDisplay()) {
         std::fprintf(stderr,
                      "aq3310-sfp: no display. Start it on a desktop, under xvfb-run, or with "
@@ -46,7 +56,6 @@ int RunProgram(int argc, char** argv) {
     QApplication qapp(argc, argv);
     // The program ends when its main frame is destroyed, not when some window closes.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(AppIcon());
     CQtPlatform platform;
     SetPlatform(&platform);
     int status = 0;

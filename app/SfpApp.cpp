@@ -1,11 +1,15 @@
 #include "app/SfpApp.h"
 
+#include <QAction>
+#include <QApplication>
 #include <cassert>
 
 #include "app/MainFrame.h"
+#include "app/Program.h"
 #include "instrument/StatusReporting.h"
 #include "platform/DialogColors.h"
 #include "platform/native/Platform.h"
+#include "resources/MenuResource.h"
 
 namespace {
 CSfpApp* g_pApp = nullptr;
@@ -30,8 +34,23 @@ void ReportInstrumentStatus(ViStatus status) {
     ReportInstrumentStatus(status, *SfpApp().m_pInstrument);
 }
 
+void CSfpApp::ReportStatus(ViStatus status) {
+    ReportInstrumentStatus(status, *m_pInstrument);
+}
+
+void CSfpApp::StopAutoUpdate() {
+    m_bAutoUpdate = 0;
+    if (m_pMainWnd != nullptr) {
+        if (QAction* item = m_pMainWnd->MenuItem(ID_AUTO_UPDATE)) {
+            item->setChecked(false);
+        }
+    }
+}
+
 bool CSfpApp::InitInstance() {
     SetDialogBkColor(kColorLightGrey, MakeRgb(0, 0, 0));
+    // Every top-level window takes it from here, message boxes and dialogs included.
+    QApplication::setWindowIcon(AppIcon());
     m_pMainWnd = new CMainFrame();
     m_pMainWnd->SetUp();
     return true;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "instrument/Connection.h"
+#include "panel/PanelHost.h"
 #include "panel/PanelObjects.h"
 
 class CMainFrame;
@@ -11,10 +12,10 @@ class QWidget;
 
 // The application object: owns the instrument and the panel objects for the whole run and
 // keeps what the connection found for the panel to show.
-class CSfpApp : public CConnectionState {
+class CSfpApp : public CConnectionState, public IPanelHost {
 public:
     explicit CSfpApp(const std::string& commandLine = std::string());
-    ~CSfpApp();
+    ~CSfpApp() override;
     CSfpApp(const CSfpApp&) = delete;
     CSfpApp& operator=(const CSfpApp&) = delete;
 
@@ -26,6 +27,17 @@ public:
     void ReleaseAll();
 
     QWidget* MainWindowWidget() const;
+
+    // What the panels are given.
+    CInstrument& Instrument() override { return *m_pInstrument; }
+    void ReportStatus(ViStatus status) override;
+    int Slot() const override { return GetSlot(); }
+    std::string ResourceName() const override { return m_strResourceName; }
+    COLORREF StatusColor() const override { return m_crStatus; }
+    QWidget* PanelParent() const override { return MainWindowWidget(); }
+    void SetCurrentPanel(CSFPObject* panel) override { m_pCurrentPanel = panel; }
+    bool IsAutoUpdateOn() const override { return m_bAutoUpdate != 0; }
+    void StopAutoUpdate() override;
 
     // Also from the connection state: m_pInstrument, m_crStatus, m_nSlot, m_strResourceName.
     PanelList m_panelList;

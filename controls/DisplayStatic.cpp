@@ -1,6 +1,7 @@
 #include "controls/DisplayStatic.h"
 
 #include "controls/FaceDrawing.h"
+#include "controls/FaceGeometry.h"
 #include "platform/Canvas.h"
 
 CDisplayStatic::CDisplayStatic(COLORREF back, COLORREF text, COLORREF frameTopLeft,
@@ -40,6 +41,9 @@ void CDisplayStatic::Draw(CCanvas& dc, const CRect& client) const {
         dc.FillSolidRect(area.Inset(1), m_crBack);
     }
     // Unframed, the text lies on whatever the parent painted behind the display.
-    DrawPlacedText(dc, area, m_strText, m_crText);
+    const std::string shown = ElideText(m_strText, area.Width(), [&dc](const std::string& text) {
+        return dc.GetTextExtent(text).cx;
+    });
+    DrawPlacedText(dc, area, shown, m_crText);
     dc.SelectFont(nullptr);
 }

@@ -12,6 +12,22 @@ void DrawFrame(CCanvas& dc, const CRect& f, COLORREF topLeft, COLORREF bottomRig
     dc.SelectPen(previous);
 }
 
+void DrawFocusDots(CCanvas& dc, const CRect& r, COLORREF color) {
+    const auto dot = [&](int x, int y) {
+        if ((x - r.left + y - r.top) % 2 == 0) {
+            dc.FillSolidRect({x, y, x + 1, y + 1}, color);
+        }
+    };
+    for (int x = r.left; x < r.right; ++x) {
+        dot(x, r.top);
+        dot(x, r.bottom - 1);
+    }
+    for (int y = r.top + 1; y < r.bottom - 1; ++y) {
+        dot(r.left, y);
+        dot(r.right - 1, y);
+    }
+}
+
 void DrawPlacedText(CCanvas& dc, const CRect& area, const std::string& text, COLORREF color) {
     if (text.empty()) {
         return;

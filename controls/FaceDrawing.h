@@ -15,4 +15,7 @@ void DrawFrame(CCanvas& dc, const CRect& f, COLORREF topLeft, COLORREF bottomRig
 
 // text in the canvas's current font, placed in area by TextOrigin and clipped to area. An empty
 // text draws nothing.
+// The focus frame of an owner-drawn button: every other pixel of the rectangle's outline (its
+// right and bottom edges inside, as for any rectangle), starting at its top-left corner.
+void DrawFocusDots(CCanvas& dc, const CRect& r, COLORREF color);
 void DrawPlacedText(CCanvas& dc, const CRect& area, const std::string& text, COLORREF color);

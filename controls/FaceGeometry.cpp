@@ -8,6 +8,25 @@ CPoint TextOrigin(const CRect& area, CSize extent) {
     return {x, y};
 }
 
+std::string ElideText(const std::string& text, int width,
+                      const std::function<int(const std::string&)>& widthOf) {
+    if (widthOf(text) < width) {
+        return text;
+    }
+    static const std::string kEllipsis = "\xE2\x80\xA6";
+    for (std::size_t n = text.size(); n > 0; --n) {
+        // Only cut before the first byte of a character.
+        if (n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0u) == 0x80u) {
+            continue;
+        }
+        const std::string candidate = text.substr(0, n) + kEllipsis;
+        if (n < text.size() && widthOf(candidate) < width) {
+            return candidate;
+        }
+    }
+    return kEllipsis;
+}
+
 CFrameLines FrameLines(const CRect& f) {
     return {{{f.left, f.bottom}, {f.left, f.top}, {f.right, f.top}},
             {{f.right, f.top}, {f.right, f.bottom}, {f.left, f.bottom}}};

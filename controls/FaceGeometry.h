@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/native/Rect.h"
@@ -8,6 +10,11 @@
 // fits; where it does not fit it starts at 0 of the control (not at the area's edge), so that
 // the clipping to area cuts off its first pixels rather than shifting it.
 CPoint TextOrigin(const CRect& area, CSize extent);
+
+// text when its width is less than width; otherwise its longest start (whole UTF-8 characters)
+// followed by "…" whose width is, or "…" alone. A name cut short must not pass for another name.
+std::string ElideText(const std::string& text, int width,
+                      const std::function<int(const std::string&)>& widthOf);
 
 // The sunken or raised frame drawn on f: one polyline from the bottom-left corner up and across
 // to the top-right corner, and one from there down and back to the bottom-left.

@@ -34,5 +34,9 @@ void CValueButton::Draw(CCanvas& dc, const CRect& client) const {
     const CRect area = TextArea(client);
     dc.FillSolidRect(area, m_crBack);
     DrawPlacedText(dc, area, m_strText, m_crText);
+    const QWidget* wnd = GetSafeHwnd();
+    if (wnd != nullptr && wnd->hasFocus()) {
+        DrawFocusDots(dc, FocusRect(client), m_crText);
+    }
     dc.SelectFont(nullptr);
 }

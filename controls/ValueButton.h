@@ -9,8 +9,8 @@ class QFont;
 
 // A read-out that is also a push button: a sunken box with one value centred in it. It takes
 // over an owner-drawn QPushButton of the panel, whose clicked signal (mouse or keyboard) is the
-// click notification; the button's caption is never shown, and pressing or focusing it does not
-// change its look.
+// click notification; the button's caption is never shown and pressing it does not change its
+// look. With the focus it shows the dotted focus frame inside its border.
 class CValueButton : public CSubclassedControl {
 public:
     // font is borrowed; without one the parent's current font is used at each drawing.
@@ -25,6 +25,8 @@ public:
 
     // The part of the client rectangle that the drawing fills and SetText repaints.
     static CRect TextArea(const CRect& client) { return client.Inset(2); }
+    // Where the focus frame is drawn: one pixel inside the text area.
+    static CRect FocusRect(const CRect& client) { return client.Inset(3); }
 
 private:
     const QFont* CurrentFont() const;

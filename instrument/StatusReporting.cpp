@@ -13,6 +13,16 @@ std::string ComposeInstrumentError(const std::string& text) {
     return message;
 }
 
+std::string ComposeErrorsNotShown(int count, bool stillQueued) {
+    std::string message =
+        LoadString(stillQueued ? IDS_ERRORS_NOT_SHOWN_MORE : IDS_ERRORS_NOT_SHOWN);
+    const std::string::size_type pos = message.find("%d");
+    if (pos != std::string::npos) {
+        message.replace(pos, 2, std::to_string(count));
+    }
+    return message;
+}
+
 void ReportInstrumentStatus(ViStatus status, CInstrument& instrument) {
     IPlatform& platform = GetPlatform();
     platform.KillTimer(kTickTimerId);
@@ -20,16 +30,27 @@ void ReportInstrumentStatus(ViStatus status, CInstrument& instrument) {
     if (status == STATUS_INSTRUMENT_ERROR) {
         std::string text = instrument.GetLastErrorText();
         int errorCode = 1;
-        for (int shown = 0; errorCode != 0 && shown < kMaxErrorQueueMessages; ++shown) {
-            platform.MessageBeep();
-            platform.MessageBox(ComposeInstrumentError(text));
+        int read = 0;
+        int notShown = 0;
+        for (; errorCode != 0 && read < kMaxErrorQueueMessages; ++read) {
+            if (read < kMaxErrorBoxes) {
+                platform.MessageBeep();
+                platform.MessageBox(ComposeInstrumentError(text));
+            } else {
+                ++notShown;
+            }
             const char* next = instrument.ErrorQuery(&errorCode);
             if (next == nullptr) {
                 // The query itself failed and left the code as it was: treat it as the end of
                 // the queue rather than showing empty messages without end.
+                errorCode = 0;
                 break;
             }
             text = next;
+        }
+        if (notShown > 0) {
+            platform.MessageBeep();
+            platform.MessageBox(ComposeErrorsNotShown(notShown, errorCode != 0));
         }
     } else if (status == VI_ERROR_TMO) {
         platform.MessageBox(LoadString(IDS_TIME_OUT));

@@ -7,12 +7,13 @@
 #include <QPushButton>
 #include <cstdio>
 
-#include "app/FrameGeometry.h"
-#include "app/MainFrame.h"
-#include "app/SfpApp.h"
 #include "controls/ArtworkStatic.h"
 #include "controls/LedButton.h"
+#include "instrument/Instrument.h"
+#include "panel/FrameFit.h"
 #include "panel/PanelColors.h"
+#include "panel/PanelHost.h"
+#include "panel/PanelObjects.h"
 #include "platform/Canvas.h"
 #include "platform/DialogBuilder.h"
 #include "platform/DialogItems.h"
@@ -43,16 +44,26 @@ CRect ToCRect(const QRect& r) {
 
 CPan1Dlg::CPan1Dlg(QWidget* parent, CPanel* owner)
     : QDialog(parent, Qt::Widget),
-      m_negEdgeReg(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), nullptr),
-      m_posEdgeReg(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), nullptr),
-      m_portValue(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), nullptr),
-      m_slotDisplay(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), true,
+      CPanelReadings(*owner->Host()),
+      m_negEdgeReg(GetPanelColor(PanelColor::Face), GetPanelColor(PanelColor::Text),
+                   GetPanelColor(PanelColor::Shadow), GetPanelColor(PanelColor::Highlight),
+                   nullptr),
+      m_posEdgeReg(GetPanelColor(PanelColor::Face), GetPanelColor(PanelColor::Text),
+                   GetPanelColor(PanelColor::Shadow), GetPanelColor(PanelColor::Highlight),
+                   nullptr),
+      m_portValue(GetPanelColor(PanelColor::Face), GetPanelColor(PanelColor::Text),
+                  GetPanelColor(PanelColor::Shadow), GetPanelColor(PanelColor::Highlight), nullptr),
+      m_slotDisplay(GetPanelColor(PanelColor::Face), GetPanelColor(PanelColor::Text),
+                    GetPanelColor(PanelColor::Shadow), GetPanelColor(PanelColor::Highlight), true,
                     nullptr, nullptr),
-      m_resourceDisplay(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3),
+      m_resourceDisplay(GetPanelColor(PanelColor::Face), GetPanelColor(PanelColor::Text),
+                        GetPanelColor(PanelColor::Shadow), GetPanelColor(PanelColor::Highlight),
                         true, nullptr, nullptr),
-      m_infoStrip(GetPanelColor(6), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), true,
+      m_infoStrip(GetPanelColor(PanelColor::Face), GetPanelColor(PanelColor::Text),
+                  GetPanelColor(PanelColor::Shadow), GetPanelColor(PanelColor::Highlight), true,
                   nullptr, nullptr),
-      m_banner(GetPanelColor(8), GetPanelColor(1), GetPanelColor(2), GetPanelColor(3), true,
+      m_banner(GetPanelColor(PanelColor::Banner), GetPanelColor(PanelColor::Text),
+               GetPanelColor(PanelColor::Shadow), GetPanelColor(PanelColor::Highlight), true,
                nullptr, nullptr),
       m_pOwner(owner) {
     // A dialog is a window by default; this one is a plain child of the frame's client area.
@@ -87,8 +98,6 @@ void CPan1Dlg::DestroyWindow() {
 }
 
 void CPan1Dlg::OnInitDialog() {
-    CSfpApp& app = SfpApp();
-
     m_banner.m_pFontSourceWnd = this;
     m_resourceDisplay.m_pFontSourceWnd = this;
 
@@ -114,7 +123,7 @@ void CPan1Dlg::OnInitDialog() {
         }
     }
 
-    m_pActiveLamp = new CLedButton(app.m_crStatus, MakeRgb(192, 192, 192));
+    m_pActiveLamp = new CLedButton(m_host.StatusColor(), MakeRgb(192, 192, 192));
     m_pActiveLamp->SubclassDlgItem(IDC_ACTIVE_LAMP, this);
 
     std::swap(m_banner.m_crFrameTopLeft, m_banner.m_crFrameBottomRight);
@@ -126,7 +135,7 @@ void CPan1Dlg::OnInitDialog() {
 
     m_slotDisplay.m_pFontSourceWnd = this;
 
-    const int slot = app.GetSlot();
+    const int slot = m_host.Slot();
     if (slot >= 0) {
         char text[16];
         std::snprintf(text, sizeof text, "%d", slot);
@@ -140,13 +149,21 @@ void CPan1Dlg::OnInitDialog() {
         }
     }
 
-    m_resourceDisplay.SetText(app.m_strResourceName);
+    const std::string resourceName = m_host.ResourceName();
+    m_resourceDisplay.SetText(resourceName);
     SetAccessibleTexts();
+    // A text too long for its display is shown cut short with "…": the whole of it is in the
+    // tooltip and for assistive technology.
     if (QWidget* slotWnd = Item(IDC_SLOT)) {
-        slotWnd->setAccessibleDescription(QString::fromStdString(m_slotDisplay.GetText()));
+        const QString slotText = QString::fromStdString(m_slotDisplay.GetText());
+        slotWnd->setAccessibleDescription(slotText);
+        slotWnd->setToolTip(slotText);
     }
     if (QWidget* resource = Item(IDC_RESOURCE)) {
-        resource->setAccessibleDescription(QString::fromStdString(app.m_strResourceName));
+        const QString name = QString::fromStdString(resourceName);
+        resource->setAccessibleDescription(name);
+        resource->setAccessibleName(QStringLiteral("Resource ") + name);
+        resource->setToolTip(name);
     }
 
     CheckRadioButton(IDC_DEC, IDC_HEX, IDC_DEC);
@@ -263,19 +280,19 @@ void CPan1Dlg::SetAccessibleTexts() {
         }
     }
     if (QWidget* lamp = Item(IDC_ACTIVE_LAMP)) {
-        lamp->setAccessibleDescription(
-            SfpApp().m_pInstrument->IsLive() ? QStringLiteral("live") : QStringLiteral("non live"));
+        lamp->setAccessibleDescription(m_host.Instrument().IsLive() ? QStringLiteral("live")
+                                                                    : QStringLiteral("non live"));
     }
 }
 
 void CPan1Dlg::PaintBackground(CCanvas& canvas, const CRect& client, const CRect& body) {
-    canvas.FillSolidRect(client, GetPanelColor(4));
+    canvas.FillSolidRect(client, GetPanelColor(PanelColor::Background));
     const CRect r = body.Inset(2);
-    const CPen previous = canvas.SelectPen(CPen{2, GetPanelColor(3)});
+    const CPen previous = canvas.SelectPen(CPen{2, GetPanelColor(PanelColor::Highlight)});
     canvas.Polyline({{r.left, r.bottom}, {r.left, r.top}, {r.right, r.top}});
-    canvas.SelectPen(CPen{2, GetPanelColor(2)});
+    canvas.SelectPen(CPen{2, GetPanelColor(PanelColor::Shadow)});
     canvas.Polyline({{r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}});
-    canvas.FillSolidRect(r, GetPanelColor(6));
+    canvas.FillSolidRect(r, GetPanelColor(PanelColor::Face));
     canvas.SelectPen(previous);
 }
 

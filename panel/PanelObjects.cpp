@@ -1,7 +1,7 @@
 #include "panel/PanelObjects.h"
 
-#include "app/SfpApp.h"
 #include "panel/Pan1Dlg.h"
+#include "panel/PanelHost.h"
 #include "resources/StringTable.h"
 
 void CPanel::DestroyPanelWnd() {
@@ -11,17 +11,16 @@ void CPanel::DestroyPanelWnd() {
     m_pWnd = nullptr;
 }
 
-CPan1Obj::CPan1Obj() : CPanel(LoadString(IDS_MAIN_PANEL)) {}
+CPan1Obj::CPan1Obj(IPanelHost& host) : CPanel(LoadString(IDS_MAIN_PANEL), &host) {}
 
 void CPan1Obj::CreatePanelWnd() {
-    CSfpApp& app = SfpApp();
-    m_pWnd = new CPan1Dlg(app.MainWindowWidget(), this);
-    app.m_pCurrentPanel = this;
+    m_pWnd = new CPan1Dlg(Host()->PanelParent(), this);
+    Host()->SetCurrentPanel(this);
 }
 
 void CPan1Obj::OnTimerTick() {
-    if (m_pWnd != nullptr && SfpApp().m_bAutoUpdate != 0) {
-        m_pWnd->OnTakeReading();
+    if (m_pWnd != nullptr && Host()->IsAutoUpdateOn()) {
+        m_pWnd->OnTimedReading();
     }
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 class CPan1Dlg;
+class IPanelHost;
 
 // Root of the named objects the application keeps in its panel list.
 class CSFPObject {
@@ -21,19 +22,25 @@ public:
 // the panel only refers to it.
 class CPanel : public CSFPObject {
 public:
-    using CSFPObject::CSFPObject;
+    explicit CPanel(std::string name, IPanelHost* host = nullptr)
+        : CSFPObject(std::move(name)), m_pHost(host) {}
+    // The application that shows this panel; null for a panel without a window.
+    IPanelHost* Host() const { return m_pHost; }
 
     virtual void CreatePanelWnd() {}
     virtual void DestroyPanelWnd();
     virtual void OnTimerTick() {}
 
     CPan1Dlg* m_pWnd = nullptr;
+
+private:
+    IPanelHost* m_pHost;
 };
 
 // The panel of this module, "Main Panel".
 class CPan1Obj : public CPanel {
 public:
-    CPan1Obj();
+    explicit CPan1Obj(IPanelHost& host);
     void CreatePanelWnd() override;
     void OnTimerTick() override;
 };

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/SfpApp.h"
 #include "instrument/Instrument.h"
+#include "panel/PanelHost.h"
 
 std::string FormatReading(unsigned value, bool hex) {
     char buffer[16];
@@ -34,7 +34,15 @@ bool CPanelReadings::IsHex() const {
 }
 
 void CPanelReadings::OnTakeReading() {
-    CInstrument& instrument = *SfpApp().m_pInstrument;
+    TakeReading(false);
+}
+
+void CPanelReadings::OnTimedReading() {
+    TakeReading(true);
+}
+
+void CPanelReadings::TakeReading(bool timed) {
+    CInstrument& instrument = m_host.Instrument();
     const int port = SelectedPort();
     const bool hex = IsHex();
     try {
@@ -45,19 +53,22 @@ void CPanelReadings::OnTakeReading() {
         SetReadoutText(IDC_POS_EDGE_REG, FormatReading(pos, hex));
         SetReadoutText(IDC_NEG_EDGE_REG, FormatReading(neg, hex));
     } catch (const CUserException&) {
-        ReportInstrumentStatus(instrument.GetLastStatus());
+        if (timed) {
+            m_host.StopAutoUpdate();
+        }
+        m_host.ReportStatus(instrument.GetLastStatus());
     }
 }
 
 void CPanelReadings::RefreshOne(int id, ViUInt16 (CInstrument::*read)(int port)) {
-    CInstrument& instrument = *SfpApp().m_pInstrument;
+    CInstrument& instrument = m_host.Instrument();
     const int port = SelectedPort();
     const bool hex = IsHex();
     try {
         const ViUInt16 value = (instrument.*read)(port);
         SetReadoutText(id, FormatReading(value, hex));
     } catch (const CUserException&) {
-        ReportInstrumentStatus(instrument.GetLastStatus());
+        m_host.ReportStatus(instrument.GetLastStatus());
     }
 }
 

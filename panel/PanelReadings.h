@@ -5,6 +5,7 @@
 #include "instrument/VisaTypes.h"
 
 class CInstrument;
+class IPanelHost;
 
 // Control ids of the panel template that the readings use.
 enum : int {
@@ -27,9 +28,14 @@ unsigned ParseReadout(const std::string& text);
 // (checked port and radix buttons, three read-out texts), so that they run without a screen.
 class CPanelReadings {
 public:
+    explicit CPanelReadings(IPanelHost& host) : m_host(host) {}
     virtual ~CPanelReadings() = default;
 
+    // The reading the user asked for: a failure is reported and nothing else changes.
     void OnTakeReading();
+    // The reading of an Auto Update tick: a failure switches Auto Update off before it is
+    // reported, so a module that keeps failing cannot bring its message back on every tick.
+    void OnTimedReading();
     void OnPortValue();
     void OnPosEdgeReg();
     void OnNegEdgeReg();
@@ -42,7 +48,10 @@ protected:
     virtual std::string GetReadoutText(int id) const = 0;
     virtual void SetReadoutText(int id, const std::string& text) = 0;
 
+    IPanelHost& m_host;
+
 private:
+    void TakeReading(bool timed);
     int SelectedPort() const;
     bool IsHex() const;
     void RefreshOne(int id, ViUInt16 (CInstrument::*read)(int port));

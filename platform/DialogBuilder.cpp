@@ -81,10 +81,10 @@ QWidget* CreateControl(QWidget* dialog, const DlgItem& item) {
 }  // namespace
 
 DialogBaseUnits BuildDialogFromTemplate(QWidget* dialog, const DlgTemplate& dlgTemplate) {
-    const QFont font =
-        DialogFont(QString::fromStdString(dlgTemplate.fontName), dlgTemplate.fontPoints);
-    dialog->setFont(font);
-    const DialogBaseUnits base = BaseUnitsOf(font);
+    const QString family = QString::fromStdString(dlgTemplate.fontName);
+    dialog->setFont(DialogTextFont(family, dlgTemplate.fontPoints, dialog->devicePixelRatioF()));
+    // Scale-1 metrics whatever face draws the texts: the layout only scales.
+    const DialogBaseUnits base = BaseUnitsOf(DialogFont(family, dlgTemplate.fontPoints));
     if (!dlgTemplate.caption.empty()) {
         dialog->setWindowTitle(QString::fromStdString(dlgTemplate.caption));
     }

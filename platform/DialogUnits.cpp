@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QStringList>
 #include <cmath>
 
 namespace {
@@ -22,6 +23,20 @@ void RegisterBundledFaces() {
     }
 }
 
+// Registered only when a scaled screen asks for it: most runs never need it.
+const char* const kOutlineFontFile = "/usr/share/wine/fonts/tahoma.ttf";
+
+QFont OutlineFont(int points) {
+    static const QString family = [] {
+        const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(kOutlineFontFile));
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        return families.isEmpty() ? QStringLiteral("DejaVu Sans") : families.first();
+    }();
+    QFont font(family);
+    font.setPointSize(points);
+    return font;
+}
+
 int MulDivRound(int value, int mul, int div) {
     return static_cast<int>(std::lround(static_cast<double>(value) * mul / div));
 }
@@ -37,6 +52,14 @@ QFont DialogFont(const QString& family, int points) {
         // Metric-compatible enough for an 8-point dialog: a free sans face.
         font = QFont(QStringLiteral("DejaVu Sans"));
         font.setPointSize(points);
+    }
+    return font;
+}
+
+QFont DialogTextFont(const QString& family, int points, qreal ratio) {
+    QFont font = DialogFont(family, points);
+    if (ratio > 1.0 && !QFontDatabase::isScalable(QFontInfo(font).family())) {
+        font = OutlineFont(points);
     }
     return font;
 }

@@ -22,30 +22,38 @@ std::string ToUpper(const std::string& text) {
 
 }  // namespace
 
-CCommandLine::CCommandLine(const std::string& commandLine) : m_strLower(ToLower(commandLine)) {}
-
-bool CCommandLine::HasOption(char letter) const {
-    const char slash[] = {'/', letter, '\0'};
-    const char dash[] = {'-', letter, '\0'};
-    return m_strLower.find(slash) != std::string::npos ||
-           m_strLower.find(dash) != std::string::npos;
-}
-
-std::string CCommandLine::DirectOpenName() const {
+CCommandLine::CCommandLine(const std::string& commandLine) : m_strLower(ToLower(commandLine)) {
     std::string::size_type pos = m_strLower.find("/a");
     if (pos == std::string::npos) {
         pos = m_strLower.find("-a");
     }
     if (pos == std::string::npos) {
-        return std::string();
+        return;
     }
     pos += 2;
     while (pos < m_strLower.size() && m_strLower[pos] == ' ') {
         ++pos;
     }
     const std::string::size_type end = m_strLower.find(' ', pos);
-    return ToUpper(
-        m_strLower.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
+    m_nameBegin = pos;
+    m_nameEnd = end == std::string::npos ? m_strLower.size() : end;
+}
+
+bool CCommandLine::HasOption(char letter) const {
+    for (const char sign : {'/', '-'}) {
+        const char option[] = {sign, letter, '\0'};
+        for (std::string::size_type pos = m_strLower.find(option); pos != std::string::npos;
+             pos = m_strLower.find(option, pos + 1)) {
+            if (pos < m_nameBegin || pos >= m_nameEnd) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::string CCommandLine::DirectOpenName() const {
+    return ToUpper(m_strLower.substr(m_nameBegin, m_nameEnd - m_nameBegin));
 }
 
 std::string JoinArguments(int argc, const char* const* argv) {

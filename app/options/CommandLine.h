@@ -3,13 +3,16 @@
 #include <string>
 
 // The command line as the program reads it: a lower-case copy in which each option is found as
-// a plain substring, with no splitting into words.
+// a plain substring, with no splitting into words, except inside the resource name that
+// follows the direct-open option: a name is never read as options ("-a tcpip0::my-router::instr"
+// does not ask for a reset).
 class CCommandLine {
 public:
     explicit CCommandLine(const std::string& commandLine);
 
     const std::string& Lower() const { return m_strLower; }
-    // "/x" or "-x" anywhere in the copy; letter is given in lower case.
+    // "/x" or "-x" anywhere in the copy but inside the direct-open name; letter is given in
+    // lower case.
     bool HasOption(char letter) const;
     bool HasDirectOpen() const { return HasOption('a'); }
     bool HasNoIdentify() const { return HasOption('n'); }
@@ -20,6 +23,9 @@ public:
 
 private:
     std::string m_strLower;
+    // Where the direct-open name lies in the copy: [begin, end), empty when there is none.
+    std::string::size_type m_nameBegin = 0;
+    std::string::size_type m_nameEnd = 0;
 };
 
 // Joins program arguments (without the program name) into one line, as the platform would

@@ -18,49 +18,19 @@ bool HasPathSeparator(const std::string& name) {
     return name.find('/') != std::string::npos || name.find('\\') != std::string::npos;
 }
 
-#if !defined(_WIN32)
-
-bool FileExists(const std::string& path) {
-    return ::access(path.c_str(), F_OK) == 0;
-}
-
-// The loader reads LD_LIBRARY_PATH before it reads anything else, and an empty or relative
-// element there means the current directory (or one below it). Where such an element would
-// hand the loader a copy of the library, load the copy from the first absolute element instead,
-// or refuse when there is none. Returns what to pass to dlopen; empty means refuse.
-std::string SafeLoadName(const std::string& name) {
-    const char* env = std::getenv("LD_LIBRARY_PATH");
-    if (env == nullptr || *env == '\0') {
-        return name;  // an empty variable is ignored by the loader
-    }
-    const std::string path(env);
-    bool shadowed = false;
+std::vector<std::string> SplitSearchPath(const std::string& path) {
+    std::vector<std::string> elements;
     std::string::size_type start = 0;
     while (start <= path.size()) {
         std::string::size_type end = path.find_first_of(":;", start);
         if (end == std::string::npos) {
             end = path.size();
         }
-        const std::string element = path.substr(start, end - start);
+        elements.push_back(path.substr(start, end - start));
         start = end + 1;
-        if (!element.empty() && element[0] == '$') {
-            continue;  // $ORIGIN and friends never name the current directory
-        }
-        const bool relative = element.empty() || element[0] != '/';
-        const std::string candidate = element.empty() ? name : element + "/" + name;
-        if (!FileExists(candidate)) {
-            continue;
-        }
-        if (relative) {
-            shadowed = true;
-            continue;
-        }
-        return shadowed ? candidate : name;
     }
-    return shadowed ? std::string() : name;
+    return elements;
 }
-
-#endif
 
 }  // namespace
 
@@ -94,11 +64,10 @@ CDynamicLibrary CDynamicLibrary::Load(const std::string& name) {
     }
     return CDynamicLibrary(handle);
 #else
-    const std::string loadName = SafeLoadName(name);
-    if (loadName.empty()) {
+    if (!LibrarySearchRefusal().empty()) {
         return CDynamicLibrary();
     }
-    return CDynamicLibrary(::dlopen(loadName.c_str(), RTLD_NOW | RTLD_LOCAL));
+    return CDynamicLibrary(::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL));
 #endif
 }
 
@@ -151,6 +120,67 @@ void CDynamicLibrary::Release() {
     ::dlclose(m_handle);
 #endif
     m_handle = nullptr;
+}
+
+bool IsUnsafeSearchPathElement(const std::string& element) {
+    return element.empty() || element[0] != '/' || element.find('$') != std::string::npos;
+}
+
+std::string SafeSearchPath(const std::string& path) {
+    std::string safe;
+    for (const std::string& element : SplitSearchPath(path)) {
+        if (!IsUnsafeSearchPathElement(element)) {
+            safe += (safe.empty() ? "" : ":") + element;
+        }
+    }
+    return safe;
+}
+
+std::string SearchPathRefusal(const std::string& path) {
+    if (path.empty()) {
+        return std::string();
+    }
+    for (const std::string& element : SplitSearchPath(path)) {
+        if (IsUnsafeSearchPathElement(element)) {
+            return "LD_LIBRARY_PATH holds \"" + element +
+                   "\", which the loader would search relative to the current directory or "
+                   "expand; no library is loaded. Remove it, or start the program normally: it "
+                   "restarts itself without such elements.";
+        }
+    }
+    return std::string();
+}
+
+std::string LibrarySearchRefusal() {
+#if defined(_WIN32)
+    return std::string();
+#else
+    const char* path = std::getenv("LD_LIBRARY_PATH");
+    return SearchPathRefusal(path != nullptr ? path : "");
+#endif
+}
+
+void RestartWithSafeLibraryPath(char** argv) {
+#if defined(_WIN32)
+    (void)argv;
+#else
+    const char* path = std::getenv("LD_LIBRARY_PATH");
+    if (path == nullptr || SearchPathRefusal(path).empty() ||
+        std::getenv("SFP_UNSAFE_LIBRARY_PATH") != nullptr) {
+        return;  // nothing to remove, or removed once already
+    }
+    const std::string original(path);
+    const std::string safe = SafeSearchPath(original);
+    ::setenv("SFP_UNSAFE_LIBRARY_PATH", original.c_str(), 1);
+    if (safe.empty()) {
+        ::unsetenv("LD_LIBRARY_PATH");
+    } else {
+        ::setenv("LD_LIBRARY_PATH", safe.c_str(), 1);
+    }
+    ::execv("/proc/self/exe", argv);
+    // Not restarted: put the path back, so that loading refuses and says why.
+    ::setenv("LD_LIBRARY_PATH", original.c_str(), 1);
+#endif
 }
 
 std::vector<std::string> VisaLibraryNames() {

@@ -95,17 +95,19 @@ TEST(DisplayStaticDrawing, FrameFillAndTextByFlagAndText) {
         CSize extent;
         Ops expected;
     };
-    for (const Case& c : {Case{true,
-                               "12",
-                               {12, 13},
-                               {frame[0], frame[1], frame[2], Text("(6,3)", "(2,2,22,17)", "12")}},
-                          Case{true, "", {0, 13}, frame},  // a bezel
-                          Case{true,
-                               wide,
-                               {84, 13},
-                               {frame[0], frame[1], frame[2], Text("(0,3)", "(2,2,22,17)", wide)}},
-                          Case{false, "", {0, 13}, {}},
-                          Case{false, "12", {12, 13}, {Text("(6,3)", "(2,2,22,17)", "12")}}}) {
+    for (const Case& c :
+         {Case{true,
+               "12",
+               {12, 13},
+               {frame[0], frame[1], frame[2], Text("(6,3)", "(2,2,22,17)", "12")}},
+          Case{true, "", {0, 13}, frame},  // a bezel
+          // Too wide: elided, here (every text measures 84) to the ellipsis alone.
+          Case{true,
+               wide,
+               {84, 13},
+               {frame[0], frame[1], frame[2], Text("(0,3)", "(2,2,22,17)", "\xE2\x80\xA6")}},
+          Case{false, "", {0, 13}, {}},
+          Case{false, "12", {12, 13}, {Text("(6,3)", "(2,2,22,17)", "12")}}}) {
         CDisplayStatic display(kBack, kText, kDark, kLight, c.framed);
         display.SetText(c.text);
         EXPECT_EQ(Record(display, {0, 0, 24, 19}, c.extent), c.expected) << c.framed << c.text;

@@ -101,29 +101,43 @@ protected:
 
 }  // namespace
 
-TEST_F(ControlPixels, ValueButtonLooksTheSameFocusedAndPressedAndStillClicks) {
+TEST_F(ControlPixels, ValueButtonShowsFocusDotsLooksTheSamePressedAndStillClicks) {
     auto* wnd = AddItem<QPushButton>(1010, {10, 10, 112, 22});
+    auto* other = AddItem<QPushButton>(1011, {10, 40, 50, 20});
     wnd->setText("Button1");
     CValueButton button(kBack, kBlack, kRed, kBlue);
     ASSERT_TRUE(button.SubclassDlgItem(1010, &m_panel));
     Show();
+    other->setFocus();
     // Frame on (1, 1, 111, 21), the rest in the background: the caption is never drawn.
     const QImage idle = FramedBox({112, 22}, kBack, {1, 1, 111, 21});
     EXPECT_EQ(Render(wnd), idle);
+    // With the focus: black dots on every other pixel of (3, 3, 109, 19) from its corner on.
+    QImage focused = idle;
+    for (int y = 3; y < 19; ++y) {
+        for (int x = 3; x < 109; ++x) {
+            const bool edge = x == 3 || x == 108 || y == 3 || y == 18;
+            if (edge && (x + y) % 2 == 0) {
+                focused.setPixel(x, y, qRgb(0, 0, 0));
+            }
+        }
+    }
 
     QSignalSpy clicked(wnd, &QPushButton::clicked);
     wnd->setFocus();
+    EXPECT_EQ(Render(wnd), focused);
     QTest::mousePress(wnd, Qt::LeftButton, {}, QPoint(50, 10));
     ASSERT_TRUE(wnd->isDown());
-    EXPECT_EQ(OnScreen(wnd), idle);
+    EXPECT_EQ(OnScreen(wnd), focused);
     QTest::mouseRelease(wnd, Qt::LeftButton, {}, QPoint(50, 10));
     QTest::keyClick(wnd, Qt::Key_Space);
     EXPECT_EQ(clicked.count(), 2);
-    EXPECT_EQ(OnScreen(wnd), idle);
+    EXPECT_EQ(OnScreen(wnd), focused);
 }
 
 TEST_F(ControlPixels, ValueButtonSetTextRedrawsOnlyInsideTheFrameAtOnce) {
     auto* wnd = AddItem<QPushButton>(1010, {10, 10, 112, 22});
+    wnd->setFocusPolicy(Qt::NoFocus);  // the text alone, without the focus frame
     CValueButton button(kBack, kBlack, kRed, kBlue);
     button.SetText("65535");  // before binding: kept for the first paint
     ASSERT_TRUE(button.SubclassDlgItem(1010, &m_panel));

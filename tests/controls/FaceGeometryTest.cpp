@@ -50,3 +50,32 @@ TEST(LampGeometry, BezelArcAndLampForItemShapes) {
         EXPECT_EQ(g.lamp, c.expected.lamp);
     }
 }
+
+TEST(FaceGeometry, LongTextIsElidedWithAnEllipsisNeverCutToAnotherName) {
+    // A made-up metric: 6 pixels a byte, 0 for the first byte of a longer character, so that
+    // "…" counts 12 and a character cut in half would still be narrower.
+    const auto widthOf = [](const std::string& text) {
+        int width = 0;
+        for (const char c : text) {
+            width += (static_cast<unsigned char>(c) & 0xC0u) == 0xC0u ? 0 : 6;
+        }
+        return width;
+    };
+    const struct {
+        const char* text;
+        int width;
+        const char* shown;
+    } cases[] = {
+        {"VXI0::24", 49, "VXI0::24"},  // 48 < 49: fits
+        {"VXI0::24", 48, "VXI0:\xE2\x80\xA6"},
+        {"GPIB-VXI12::255", 79, "GPIB-VXI12:\xE2\x80\xA6"},
+        {"GPIB-VXI12::255", 5, "\xE2\x80\xA6"},  // nothing fits: the ellipsis alone
+        {"", 1, ""},
+        {"ab\xC3\xA9"
+         "cd",
+         25, "ab\xE2\x80\xA6"},  // never half a character
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ElideText(c.text, c.width, widthOf), c.shown) << c.text << " in " << c.width;
+    }
+}

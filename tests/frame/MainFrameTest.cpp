@@ -3,13 +3,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
@@ -22,6 +25,8 @@
 #include "common/FakeInstrument.h"
 #include "common/ModalCloser.h"
 #include "common/RecordingPlatform.h"
+#include "instrument/EmulatedInstrument.h"
+#include "platform/DialogUnits.h"
 #include "platform/HelpViewer.h"
 #include "platform/QtPlatform.h"
 #include "resources/MenuResource.h"
@@ -162,14 +167,21 @@ TEST_F(Frame, ATickArrivingWhileTheHandlerRunsIsDropped) {
     // The reading fails; while its message is "open", another tick arrives.
     instrument->FailNext("meas", VI_ERROR_TMO);
     int nested = 0;
+    bool checkedDuringBox = true;
     platform.onBox = [&](const std::string&) {
         ++nested;
+        checkedDuringBox = AutoUpdateItem()->isChecked();
         platform.tick();
     };
     platform.tick();
     EXPECT_EQ(nested, 1);
     EXPECT_EQ(instrument->calls, std::vector<std::string>{"meas:0"}) << "the nested tick is lost";
+    EXPECT_FALSE(checkedDuringBox) << "a failed timed reading stops Auto Update before its box";
     platform.onBox = nullptr;
+    platform.tick();
+    EXPECT_EQ(instrument->calls.size(), 1u);
+    frame->OnCommand(ID_AUTO_UPDATE);  // the user switches it on again
+    EXPECT_TRUE(AutoUpdateItem()->isChecked());
     platform.tick();
     EXPECT_EQ(instrument->calls.size(), 4u) << "later ticks are handled again";
 }
@@ -323,4 +335,88 @@ TEST(FrameStartUp, ConnectionMessagesComeBeforeTheFrameIsShown) {
                                               "wait-", "timer+1:300", "wait-"}));
     app.m_pMainWnd->DestroyWindow();
     FlushDeletes();
+}
+
+TEST_F(Frame, EveryWindowHasTheIconAndTheAboutBoxShowsItWhereItsTemplatePlacesIt) {
+    const QList<QSize> sizes{{16, 16}, {32, 32}, {48, 48}};
+    EXPECT_EQ(frame->windowIcon().availableSizes(), sizes);
+    CAboutDlg about(frame);
+    EXPECT_EQ(about.windowIcon().availableSizes(), sizes);
+    QLabel* icon = nullptr;
+    for (QLabel* label : about.findChildren<QLabel*>()) {
+        icon = !label->pixmap().isNull() ? label : icon;
+    }
+    ASSERT_NE(icon, nullptr);
+    const DialogBaseUnits base = BaseUnitsOf(DialogFont(QStringLiteral("MS Sans Serif"), 8));
+    EXPECT_EQ(icon->geometry(), DialogToPixels(base, 4, 4, 20, 20));
+    const QImage expected = QImage(QStringLiteral(":/icons/aq3310-sfp-32.png"))
+                                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage shown =
+        icon->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    ASSERT_EQ(shown.size(), expected.size());
+    int different = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            different += shown.pixel(x, y) != expected.pixel(x, y) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(different, 0);
+}
+
+TEST_F(Frame, SitsCentredOnTheScreen) {
+    const QSize desktop = QGuiApplication::primaryScreen()->geometry().size();
+    const FrameRect r = CenteredFrameRect(desktop.width(), desktop.height());
+    ASSERT_NE(QPoint(r.left, r.top), QPoint(0, 0));
+    EXPECT_EQ(frame->frameGeometry().topLeft(), QPoint(r.left, r.top));
+}
+
+TEST(FrameEmulated, ResetAndSelfTestFromTheMenu) {
+    CRecordingPlatform platform;
+    CSfpApp app;
+    app.m_crStatus = kColorDarkGrey;
+    app.m_pInstrument = std::make_unique<CEmulatedInstrument>();
+    app.InitInstance();
+    QPointer<CMainFrame> frame = app.m_pMainWnd;
+    ASSERT_NE(frame.data(), nullptr);
+    platform.events.clear();
+    frame->MenuItem(ID_AUTO_UPDATE)->trigger();
+    frame->MenuItem(ID_RESET)->trigger();
+    EXPECT_FALSE(frame->MenuItem(ID_AUTO_UPDATE)->isChecked()) << "Reset switches it off";
+    frame->MenuItem(ID_SELF_TEST)->trigger();
+    EXPECT_EQ(platform.Boxes(),
+              (std::vector<std::string>{"This is my NON LIVE RESET", "Self Test Passed"}));
+    EXPECT_EQ(platform.waitDepth, 0);
+    frame->DestroyWindow();
+    FlushDeletes();
+}
+
+TEST(FrameTimer, TicksArriveAgainAfterAReportedFailure) {
+    CQtPlatform qtPlatform;
+    IPlatform* previous = SetPlatform(&qtPlatform);
+    {
+        CSfpApp app;
+        auto fake = std::make_unique<CFakeInstrument>(true);
+        CFakeInstrument* instrument = fake.get();
+        app.m_pInstrument = std::move(fake);
+        instrument->FailNext("meas", VI_ERROR_TMO);
+        CModalCloser closer;
+        app.InitInstance();  // its first reading fails and is reported
+        QPointer<CMainFrame> frame = app.m_pMainWnd;
+        ASSERT_NE(frame.data(), nullptr);
+        EXPECT_EQ(closer.texts, QStringList{"Time Out !"});
+        EXPECT_TRUE(qtPlatform.IsTimerActive());
+        EXPECT_EQ(qtPlatform.TimerInterval(), 300);
+        frame->OnCommand(ID_AUTO_UPDATE);
+        instrument->calls.clear();
+        QElapsedTimer waited;
+        waited.start();
+        while (instrument->calls.empty() && waited.elapsed() < 5000) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        }
+        EXPECT_EQ(instrument->calls, (std::vector<std::string>{"meas:0", "pos:0", "neg:0"}))
+            << "a real tick read again";
+        frame->DestroyWindow();
+        FlushDeletes();
+    }
+    SetPlatform(previous);
 }

@@ -76,14 +76,46 @@ TEST(StatusReporting, ReadOutAlwaysEnds) {
         EXPECT_EQ(platform.events.back(), "timer+1:300");
     }
     {
-        // A queue that never reports empty stops after a bounded number of messages.
+        // A queue that never reports empty: ten boxes, then one that says how many entries
+        // were read without a box and that the queue was still not empty.
         CRecordingPlatform platform;
         CFakeInstrument instrument;
         instrument.queueNeverEmpty = true;
         ReportInstrumentStatus(STATUS_INSTRUMENT_ERROR, instrument);
-        EXPECT_EQ(static_cast<int>(platform.Boxes().size()), kMaxErrorQueueMessages);
-        EXPECT_EQ(platform.Count("beep"), kMaxErrorQueueMessages);
+        const auto boxes = platform.Boxes();
+        ASSERT_EQ(static_cast<int>(boxes.size()), kMaxErrorBoxes + 1);
+        EXPECT_EQ(boxes.back(),
+                  ComposeErrorsNotShown(kMaxErrorQueueMessages - kMaxErrorBoxes, true));
+        EXPECT_EQ(boxes.back(),
+                  "90 more entries of the instrument's error queue were not shown, and it still "
+                  "was not empty.");
+        EXPECT_EQ(platform.Count("beep"), kMaxErrorBoxes + 1);
         EXPECT_EQ(platform.events.back(), "timer+1:300");
+    }
+}
+
+TEST(StatusReporting, LongQueueShowsTenBoxesThenHowManyWereNotShown) {
+    struct {
+        int queued;  // entries after the first
+        int boxes;
+        const char* last;
+    } cases[] = {
+        {9, 10, "Instrument reports error: e8"},
+        {10, 11, "1 more entries of the instrument's error queue were not shown."},
+        {14, 11, "5 more entries of the instrument's error queue were not shown."},
+    };
+    for (const auto& c : cases) {
+        CRecordingPlatform platform;
+        CFakeInstrument instrument;
+        instrument.SetLastError("first");
+        for (int i = 0; i < c.queued; ++i) {
+            instrument.queue.push_back({100 + i, "e" + std::to_string(i)});
+        }
+        ReportInstrumentStatus(STATUS_INSTRUMENT_ERROR, instrument);
+        const auto boxes = platform.Boxes();
+        ASSERT_EQ(static_cast<int>(boxes.size()), c.boxes) << c.queued;
+        EXPECT_EQ(boxes.back(), c.last) << c.queued;
+        EXPECT_EQ(instrument.queue.size(), 0u) << "the rest is read, not left queued";
     }
 }
 

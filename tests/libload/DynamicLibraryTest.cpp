@@ -5,6 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "common/TestPlatform.h"
 
@@ -43,11 +49,14 @@ TEST(DynamicLibrary, DecoyInTheCurrentDirectoryIsNeverLoaded) {
     ASSERT_TRUE(std::filesystem::exists(kVisa));
     ASSERT_TRUE(std::filesystem::exists(SimLibrary("sfp_decoy_only")));
 #if !defined(_WIN32)
-    // A search path that starts with an empty element, which the system loader reads as the
-    // current directory.
+    // Started with a search path that begins with an empty element, which the system loader
+    // reads as the current directory; the test's main has started it again without it.
+    const char* original = std::getenv("SFP_UNSAFE_LIBRARY_PATH");
+    ASSERT_NE(original, nullptr);
+    ASSERT_EQ(original[0], ':');
     const char* path = std::getenv("LD_LIBRARY_PATH");
     ASSERT_NE(path, nullptr);
-    ASSERT_EQ(path[0], ':');
+    EXPECT_EQ(std::string(path), SFP_SIM_LIB_DIR);
 #endif
 
     CDynamicLibrary visa = CDynamicLibrary::Load(kVisa);
@@ -89,5 +98,119 @@ TEST(DynamicLibrary, LoadFirstTakesTheFirstThatLoads) {
     EXPECT_FALSE(CDynamicLibrary::LoadFirst({SimLibrary("sfp_absent"), "./" + kVisa}).IsLoaded());
     EXPECT_FALSE(CDynamicLibrary::LoadFirst({}).IsLoaded());
 }
+
+TEST(DynamicLibrary, SearchPathElementsThatCanReachTheCurrentDirectory) {
+    struct {
+        const char* path;
+        const char* safe;
+        const char* refusedFor;  // the element the refusal names; null when none
+    } cases[] = {
+        {"", "", nullptr},
+        {"/a:/b", "/a:/b", nullptr},
+        {":/a", "/a", "\"\""},
+        {"/a:", "/a", "\"\""},
+        {"/a::/b", "/a:/b", "\"\""},
+        {"lib:/a", "/a", "\"lib\""},
+        {"/a;./x", "/a", "\"./x\""},
+        {"$LIB:/a", "/a", "\"$LIB\""},
+        {"/a:$PLATFORM", "/a", "\"$PLATFORM\""},
+        {"/opt/$ORIGIN/x:/a", "/a", "\"/opt/$ORIGIN/x\""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SafeSearchPath(c.path), c.safe) << c.path;
+        const std::string refusal = SearchPathRefusal(c.path);
+        if (c.refusedFor == nullptr) {
+            EXPECT_EQ(refusal, "") << c.path;
+        } else {
+            EXPECT_NE(refusal.find(c.refusedFor), std::string::npos) << c.path << ": " << refusal;
+        }
+    }
+}
+
+#if !defined(_WIN32)
+
+TEST(DynamicLibrary, NothingLoadsWhileTheSearchPathIsUnsafe) {
+    const std::string saved = std::getenv("LD_LIBRARY_PATH");
+    SetEnvironment("LD_LIBRARY_PATH", std::string(SFP_SIM_LIB_DIR) + ":");
+    const bool loaded = CDynamicLibrary::Load(kVisa).IsLoaded();
+    const std::string refusal = LibrarySearchRefusal();
+    SetEnvironment("LD_LIBRARY_PATH", saved);
+    EXPECT_FALSE(loaded);
+    EXPECT_NE(refusal, "");
+    EXPECT_TRUE(CDynamicLibrary::Load(kVisa).IsLoaded());
+}
+
+// Runs the probe in folder with that search path; returns what it printed.
+std::string RunProbe(const std::string& folder, const std::string& libraryPath) {
+    std::vector<std::string> environment = {"LD_LIBRARY_PATH=" + libraryPath};
+    for (const char* keep : {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+        if (const char* value = std::getenv(keep)) {
+            environment.push_back(std::string(keep) + "=" + value);
+        }
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : environment) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
+    std::string name = kVisa;
+    char* argv[] = {const_cast<char*>(SFP_LOAD_PROBE), name.data(), nullptr};
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        return "pipe failed";
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(fds[1], 1);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        if (::chdir(folder.c_str()) == 0) {
+            ::execve(SFP_LOAD_PROBE, argv, envp.data());
+        }
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    std::string output;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
+        output.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return output;
+}
+
+TEST(DynamicLibrary, DecoysBesideTheCurrentDirectoryNeverRun) {
+    namespace fs = std::filesystem;
+    const fs::path decoy = fs::absolute(kVisa);
+    const std::string sim = SFP_SIM_LIB_DIR;
+    const struct {
+        std::vector<const char*> decoys;  // relative to the current directory
+        std::string path;
+    } cases[] = {
+        {{"glibc-hwcaps/x86-64-v3/libvisa.so", "glibc-hwcaps/x86-64-v2/libvisa.so"}, ":" + sim},
+        {{"tls/libvisa.so"}, ":" + sim},
+        {{"x86_64/libvisa.so"}, "/nonexistent::" + sim},
+        {{"sub/libvisa.so", "sub/x86_64/libvisa.so"}, "sub:" + sim},
+        // A dependency of the right library, searched through the same path.
+        {{"libyaml-cpp.so.0.7"}, ":" + sim},
+        {{"lib/x86_64-linux-gnu/libvisa.so", "lib64/libvisa.so", "lib/libvisa.so"}, "$LIB:" + sim},
+        {{"x86_64/libvisa.so", "haswell/libvisa.so"}, "$PLATFORM:" + sim},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        const fs::path folder = fs::absolute("bypass") / std::to_string(index++);
+        fs::remove_all(folder);
+        for (const char* file : c.decoys) {
+            fs::create_directories((folder / file).parent_path());
+            fs::copy_file(decoy, folder / file);
+        }
+        const std::string output = RunProbe(folder.string(), c.path);
+        EXPECT_EQ(output, "loaded " + sim + "/" + kVisa + "\nrestarted\n") << c.path;
+    }
+}
+
+#endif
 
 }  // namespace

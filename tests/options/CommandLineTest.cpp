@@ -19,16 +19,20 @@ TEST_P(CommandLineOptions, FoundAsPlainSubstringsInAnyCase) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CommandLineOptions,
-    ::testing::Values(OptionCase{"", false, false, false}, OptionCase{"/n", false, true, false},
-                      OptionCase{"-N", false, true, false}, OptionCase{"/R", false, false, true},
-                      OptionCase{"-r -n", false, true, true},
-                      // Inside longer text, with no word boundary.
-                      OptionCase{"c:/new/folder", false, true, false},
-                      OptionCase{"x-ray", false, false, true},
-                      OptionCase{"/A vxi0::1::instr", true, false, false},
-                      // The letter alone, or after another character, is not an option.
-                      OptionCase{"n r a", false, false, false},
-                      OptionCase{"\\n+r", false, false, false}));
+    ::testing::Values(
+        OptionCase{"", false, false, false}, OptionCase{"/n", false, true, false},
+        OptionCase{"-N", false, true, false}, OptionCase{"/R", false, false, true},
+        OptionCase{"-r -n", false, true, true},
+        // Inside longer text, with no word boundary.
+        OptionCase{"c:/new/folder", false, true, false}, OptionCase{"x-ray", false, false, true},
+        OptionCase{"/A vxi0::1::instr", true, false, false},
+        // The letter alone, or after another character, is not an option.
+        OptionCase{"n r a", false, false, false}, OptionCase{"\\n+r", false, false, false},
+        // The direct-open name is not read as options; the rest of the line is.
+        OptionCase{"-a TCPIP0::my-router::INSTR", true, false, false},
+        OptionCase{"/a gpib-net::1/n::instr", true, false, false},
+        OptionCase{"/a x-r", true, false, false}, OptionCase{"-r /a x-n -n", true, true, true},
+        OptionCase{"-a first-r /a second-n", true, false, true}));
 
 TEST(CommandLine, DirectOpenNameRules) {
     struct {

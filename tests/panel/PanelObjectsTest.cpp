@@ -33,9 +33,10 @@ private:
 TEST(PanelObjects, MainPanelIsNamedFromTheStringTableAndFoundCaseSensitively) {
     // The log outlives the list: the panels write to it when the list deletes them.
     std::vector<std::string> log;
+    CSfpApp app;
     PanelList list;
     list.push_back(std::make_unique<CNotingPanel>("Other", log));
-    list.push_back(std::make_unique<CPan1Obj>());
+    list.push_back(std::make_unique<CPan1Obj>(app));
     list.push_back(std::make_unique<CNotingPanel>("Main Panel", log));
 
     CSFPObject* found = FindObject(list, "Main Panel");
@@ -52,7 +53,7 @@ TEST(PanelObjects, TickWithoutWindowOrAutoUpdateDoesNothing) {
     auto fake = std::make_unique<CFakeInstrument>();
     CFakeInstrument* instrument = fake.get();
     app.m_pInstrument = std::move(fake);
-    CPan1Obj panel;
+    CPan1Obj panel(app);
     app.m_bAutoUpdate = 1;
     panel.OnTimerTick();      // no window
     panel.DestroyPanelWnd();  // no window: only clears

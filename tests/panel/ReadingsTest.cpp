@@ -12,6 +12,7 @@ namespace {
 // The panel state without a window: checked buttons and three read-out texts.
 class CStatePanel : public CPanelReadings {
 public:
+    explicit CStatePanel(IPanelHost& host) : CPanelReadings(host) {}
     int port = 0;
     bool hex = false;
     std::map<int, std::string> texts{
@@ -42,7 +43,7 @@ protected:
     CRecordingPlatform platform;
     CSfpApp app;
     CFakeInstrument* instrument;
-    CStatePanel panel;
+    CStatePanel panel{app};
 };
 
 }  // namespace
@@ -160,4 +161,23 @@ TEST_F(Readings, RadixSwitchOnEmptyReadOutsShowsZero) {
     for (const auto& [id, text] : panel.texts) {
         EXPECT_EQ(text, "0") << id;
     }
+}
+
+TEST_F(Readings, FailedTimedReadingSwitchesAutoUpdateOffBeforeItsBox) {
+    struct {
+        bool timed;
+        int autoUpdateDuringBox;
+    } cases[] = {{true, 0}, {false, 1}};
+    for (const auto& c : cases) {
+        app.m_bAutoUpdate = 1;
+        int during = -1;
+        platform.onBox = [&](const std::string&) { during = app.m_bAutoUpdate; };
+        instrument->FailNext("neg", VI_ERROR_TMO);
+        c.timed ? panel.OnTimedReading() : panel.OnTakeReading();
+        EXPECT_EQ(during, c.autoUpdateDuringBox) << c.timed;
+        EXPECT_EQ(app.m_bAutoUpdate, c.autoUpdateDuringBox) << c.timed;
+    }
+    // A timed reading that succeeds leaves Auto Update on.
+    panel.OnTimedReading();
+    EXPECT_EQ(app.m_bAutoUpdate, 1);
 }

@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -15,9 +16,12 @@
 #include "common/FakeInstrument.h"
 #include "common/ModalCloser.h"
 #include "common/RecordingPlatform.h"
+#include "controls/DisplayStatic.h"
+#include "controls/FaceGeometry.h"
 #include "panel/Pan1Dlg.h"
 #include "panel/PanelColors.h"
 #include "platform/DialogItems.h"
+#include "platform/DialogUnits.h"
 #include "platform/SelectInstrumentDlg.h"
 #include "resources/DialogTemplates.h"
 
@@ -80,6 +84,10 @@ TEST(PanelPalette, NineEntriesAndWhiteOtherwise) {
     EXPECT_EQ(GetPanelColor(5), MakeRgb(128, 128, 128));
     EXPECT_EQ(GetPanelColor(6), MakeRgb(192, 192, 192));
     EXPECT_EQ(GetPanelColor(8), 0x02808000u);
+    // The names reach the same entries.
+    EXPECT_EQ(GetPanelColor(PanelColor::Background), MakeRgb(64, 64, 64));
+    EXPECT_EQ(GetPanelColor(PanelColor::Face), MakeRgb(192, 192, 192));
+    EXPECT_EQ(GetPanelColor(PanelColor::Banner), 0x02808000u);
     for (int index : {9, -1, 100}) {
         EXPECT_EQ(GetPanelColor(index), 0x00FFFFFFu) << index;
     }
@@ -294,4 +302,156 @@ TEST_F(PanelWindow, PaintsDarkGreyWithARaisedLightGreyBody) {
     EXPECT_EQ(Pixel(image, left + 2, midY), QColor(192, 192, 192)) << "body";
     const QRect lamp = Item(1004)->geometry();
     EXPECT_EQ(Pixel(image, lamp.center().x(), lamp.center().y()), QColor(0, 255, 0));
+}
+
+TEST_F(PanelWindow, FocusedReadOutShowsDottedFrameAndTakeReadingItsOwn) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    QApplication::setActiveWindow(frame);
+    const QColor face(192, 192, 192);
+    for (int id : {IDC_PORT_VALUE, IDC_POS_EDGE_REG, IDC_NEG_EDGE_REG}) {
+        Button(IDC_DEC)->setFocus();
+        const QImage without = Item(id)->grab().toImage();
+        Item(id)->setFocus();
+        ASSERT_TRUE(Item(id)->hasFocus()) << id;
+        const QImage with = Item(id)->grab().toImage();
+        const CRect f = CValueButton::FocusRect({0, 0, Item(id)->width(), Item(id)->height()});
+        // Dots from the top-left corner on, every other pixel, on each edge.
+        const struct {
+            int x, y;
+            bool dot;
+        } probes[] = {{f.left, f.top, true},
+                      {f.left + 1, f.top, false},
+                      {f.left + 2, f.top, true},
+                      {f.left, f.top + 1, false},
+                      {f.left, f.top + 2, true},
+                      {f.right - 1, f.bottom - 1, (f.Width() + f.Height()) % 2 == 0}};
+        for (const auto& p : probes) {
+            EXPECT_EQ(Pixel(with, p.x, p.y), p.dot ? QColor(Qt::black) : face)
+                << id << " at " << p.x << "," << p.y;
+            EXPECT_EQ(Pixel(without, p.x, p.y), face) << id << " at " << p.x << "," << p.y;
+        }
+    }
+    QWidget* takeReading = Item(IDOK);
+    Button(IDC_DEC)->setFocus();
+    const QImage without = takeReading->grab().toImage();
+    takeReading->setFocus();
+    EXPECT_NE(takeReading->grab().toImage(), without) << "Take Reading shows its focus";
+}
+
+TEST_F(PanelWindow, EnterPressesTheFocusedButtonElseTakesAReading) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    QApplication::setActiveWindow(frame);
+    const std::vector<std::string> full{"meas:0", "pos:0", "neg:0"};
+    const struct {
+        int focus;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {IDC_PORT_VALUE, {"meas:0"}},
+        {IDC_POS_EDGE_REG, {"pos:0"}},
+        {IDC_NEG_EDGE_REG, {"neg:0"}},
+        {IDOK, full},
+        {IDC_PORT0, full},
+        {IDC_HEX, full},
+    };
+    for (const auto& c : cases) {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            Item(c.focus)->setFocus();
+            instrument->calls.clear();
+            QTest::keyClick(Item(c.focus), key,
+                            key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            EXPECT_EQ(instrument->calls, c.calls) << c.focus << " key " << key;
+        }
+    }
+}
+
+TEST_F(PanelWindow, ResourceReadOutPaintsTheNameOrElidesItWithTheWholeInItsTooltip) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    for (const char* name : {"VXI0::24", "GPIB-VXI12::255"}) {
+        Reopen(24, name);
+        QWidget* shown = Item(1011);
+        const QString whole = QString::fromLatin1(name);
+        EXPECT_EQ(shown->toolTip(), whole);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(shown)->text(QAccessible::Name),
+                  "Resource " + whole);
+        // The text that must appear, drawn by a display of the same kind, size and font.
+        const QFontMetrics metrics(panel->font());
+        const CRect area = CRect{0, 0, shown->width(), shown->height()}.Inset(2);
+        const std::string expected = ElideText(name, area.Width(), [&](const std::string& t) {
+            return metrics.horizontalAdvance(QString::fromStdString(t));
+        });
+        EXPECT_EQ(expected == name, std::string(name) == "VXI0::24") << expected;
+        QWidget host;
+        auto* label = new QLabel(&host);
+        SetDlgCtrlId(label, 1);
+        label->setGeometry(shown->geometry());
+        CDisplayStatic reference(GetPanelColor(PanelColor::Face), GetPanelColor(PanelColor::Text),
+                                 GetPanelColor(PanelColor::Shadow),
+                                 GetPanelColor(PanelColor::Highlight), true, &panel->font());
+        ASSERT_TRUE(reference.SubclassDlgItem(1, &host));
+        reference.SetText(expected);
+        const QRect inside = QRect(QPoint(0, 0), shown->size()).adjusted(3, 3, -3, -3);
+        EXPECT_EQ(shown->grab().toImage().copy(inside), label->grab().toImage().copy(inside))
+            << name;
+    }
+}
+
+TEST_F(PanelWindow, ControlsSitOnTheirTemplateRectanglesInTheMeasuredFont) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    const DialogBaseUnits base = BaseUnitsOf(DialogFont(QStringLiteral("MS Sans Serif"), 8));
+    // The panel's template in dialog units, as the module's panel was drawn: by id, or by text
+    // for the controls without one.
+    const struct {
+        int id;
+        const char* text;
+        int x, y, cx, cy;
+    } items[] = {
+        {1000, "", 4, 0, 194, 35},
+        {1012, "", 3, 36, 194, 139},
+        {1006, "", 12, 40, 180, 18},
+        {1002, "", 12, 4, 56, 24},
+        {1001, "", 138, 5, 40, 24},
+        {1007, "", 70, 45, 16, 8},
+        {1010, "", 87, 44, 16, 12},
+        {1011, "", 16, 44, 52, 11},
+        {1004, "", 168, 42, 16, 12},
+        {0, "Active", 139, 45, 24, 8},
+        {1049, "", 115, 90, 75, 14},
+        {0, "Port", 10, 60, 180, 25},
+        {1053, "", 20, 70, 20, 10},
+        {1054, "", 60, 70, 20, 10},
+        {1055, "", 105, 70, 20, 10},
+        {1056, "", 150, 70, 20, 10},
+        {0, "Port Value:", 55, 95, 55, 8},
+        {1070, "", 115, 110, 75, 14},
+        {1071, "", 115, 130, 75, 14},
+        {0, "Pos Edge Reg:", 55, 115, 55, 8},
+        {0, "Neg. Edge Reg:", 55, 135, 55, 8},
+        {0, "Radix", 10, 90, 40, 55},
+        {1061, "", 15, 105, 30, 10},
+        {1063, "", 15, 130, 29, 10},
+        {IDOK, "", 45, 155, 90, 14},
+    };
+    const auto byText = [this](const QString& text) -> QWidget* {
+        for (QWidget* child : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const auto* label = qobject_cast<QLabel*>(child);
+            const auto* group = qobject_cast<QGroupBox*>(child);
+            if ((label != nullptr && label->text() == text) ||
+                (group != nullptr && group->title() == text)) {
+                return child;
+            }
+        }
+        return nullptr;
+    };
+    for (const auto& item : items) {
+        QWidget* control = item.id != 0 ? Item(item.id) : byText(QString::fromLatin1(item.text));
+        ASSERT_NE(control, nullptr) << item.id << item.text;
+        const QRect expected = DialogToPixels(base, item.x, item.y, item.cx, item.cy);
+        if (item.id == 1001 || item.id == 1002) {
+            // The artwork takes its bitmap's size, from the template's corner.
+            EXPECT_EQ(control->pos(), expected.topLeft()) << item.id;
+        } else {
+            EXPECT_EQ(control->geometry(), expected) << item.id << item.text;
+        }
+    }
+    EXPECT_EQ(panel->size(), QSize(DialogXToPixels(base, 203), DialogYToPixels(base, 181)));
 }

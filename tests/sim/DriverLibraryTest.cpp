@@ -286,8 +286,9 @@ resources:
     EXPECT_THROW(instrument->Reset(), CUserException);
     ReportInstrumentStatus(instrument->GetLastStatus(), *instrument);
     const auto boxes = platform.Boxes();
-    EXPECT_EQ(static_cast<int>(boxes.size()), kMaxErrorQueueMessages);
-    EXPECT_EQ(boxes.back().size(), std::string("Instrument reports error: ").size() + 255);
+    ASSERT_EQ(static_cast<int>(boxes.size()), kMaxErrorBoxes + 1);
+    EXPECT_EQ(boxes[kMaxErrorBoxes - 1].size(),
+              std::string("Instrument reports error: ").size() + 255);
 }
 
 TEST_F(SimDriverInstrument, LibraryLackingAnOperationStaysWithTheCaller) {
