@@ -1,0 +1,89 @@
+#include "recording/ChannelTrack.h"
+
+#include <algorithm>
+#include <cmath>
+
+void CChannelTrack::AddEdge(std::int64_t timeUs) {
+    const std::size_t index = m_edges.size();
+    m_edges.push_back(timeUs);
+    if (index == 0) {
+        return;  // the first edge starts every level; a level is made when it is first needed
+    }
+    std::size_t stride = kFactor;
+    for (std::size_t level = 0; index % stride == 0; ++level, stride *= kFactor) {
+        if (m_levels.size() <= level) {
+            m_levels.push_back({m_edges.front()});
+        }
+        m_levels[level].push_back(timeUs);
+    }
+}
+
+std::size_t CChannelTrack::FirstAfter(std::int64_t timeUs, std::size_t from) const {
+    // Find the coarsest level whose next entry is still not after the time, then narrow down.
+    std::size_t position = from;
+    if (position < m_edges.size() && m_edges[position] > timeUs) {
+        return position;  // the common case of a column with no edge
+    }
+    for (std::size_t level = m_levels.size(); level-- > 0;) {
+        std::size_t stride = kFactor;
+        for (std::size_t k = 0; k < level; ++k) {
+            stride *= kFactor;
+        }
+        const std::vector<std::int64_t>& coarse = m_levels[level];
+        std::size_t j = position / stride + 1;
+        while (j < coarse.size() && coarse[j] <= timeUs) {
+            position = j * stride;
+            ++j;
+        }
+    }
+    while (position < m_edges.size() && m_edges[position] <= timeUs) {
+        ++position;
+    }
+    return position;
+}
+
+std::size_t CChannelTrack::EdgesUpTo(std::int64_t timeUs) const {
+    return FirstAfter(timeUs, 0);
+}
+
+int CChannelTrack::LevelAt(std::int64_t timeUs) const {
+    return m_initial ^ static_cast<int>(EdgesUpTo(timeUs) & 1u);
+}
+
+bool CChannelTrack::LastEdgeAtOrBefore(std::int64_t timeUs, std::int64_t* edgeUs) const {
+    const std::size_t count = EdgesUpTo(timeUs);
+    if (count == 0) {
+        return false;
+    }
+    *edgeUs = m_edges[count - 1];
+    return true;
+}
+
+void CChannelTrack::Decimate(std::int64_t startUs, double usPerColumn, int columns,
+                             ColumnState* out) const {
+    std::size_t edge = FirstAfter(startUs, 0);
+    auto pulse = static_cast<std::size_t>(
+        std::upper_bound(m_pulses.begin(), m_pulses.end(), startUs) - m_pulses.begin());
+    for (int i = 0; i < columns; ++i) {
+        const auto end = startUs + static_cast<std::int64_t>(std::floor((i + 1) * usPerColumn));
+        const std::size_t next = FirstAfter(end, edge);
+        ColumnState& column = out[i];
+        column.edges = static_cast<std::uint8_t>(std::min<std::size_t>(next - edge, 2));
+        column.level = static_cast<std::uint8_t>(m_initial ^ static_cast<int>(next & 1u));
+        const auto nextPulse = static_cast<std::size_t>(
+            std::upper_bound(m_pulses.begin() + static_cast<std::ptrdiff_t>(pulse), m_pulses.end(),
+                             end) -
+            m_pulses.begin());
+        column.pulse = nextPulse != pulse;
+        pulse = nextPulse;
+        edge = next;
+    }
+}
+
+std::size_t CChannelTrack::MemoryBytes() const {
+    std::size_t bytes = (m_edges.capacity() + m_pulses.capacity()) * sizeof(std::int64_t);
+    for (const auto& level : m_levels) {
+        bytes += level.capacity() * sizeof(std::int64_t) + sizeof(level);
+    }
+    return bytes;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+#include "instrument/VisaTypes.h"
+#include "recording/Sample.h"
+
+class CInstrument;
+
+// Reads one sample through the instrument interface the panel uses: for each port its value,
+// then its positive and negative transition registers (reading a register clears its latches).
+// The instrument's guard is held for the whole sample. Returns VI_SUCCESS, or the status of
+// the operation that failed. Never throws.
+ViStatus ReadSample(CInstrument& instrument, std::int64_t timeUs, Sample* sample);
+
+// As ReadSample, but gives up without touching the instrument when the guard is not free
+// within the wait (another thread holds it for a long operation); then returns false.
+bool TryReadSample(CInstrument& instrument, std::int64_t timeUs, std::chrono::milliseconds wait,
+                   Sample* sample, ViStatus* status);
