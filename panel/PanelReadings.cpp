@@ -37,28 +37,53 @@ void CPanelReadings::OnTakeReading() {
     CInstrument& instrument = *SfpApp().m_pInstrument;
     const int port = SelectedPort();
     const bool hex = IsHex();
-    try {
-        const ViUInt16 value = instrument.MeasDigPort(port);
-        const ViUInt16 pos = instrument.SensPosPortTran(port);
-        const ViUInt16 neg = instrument.SensNegPortTran(port);
-        SetReadoutText(IDC_PORT_VALUE, FormatReading(value, hex));
-        SetReadoutText(IDC_POS_EDGE_REG, FormatReading(pos, hex));
-        SetReadoutText(IDC_NEG_EDGE_REG, FormatReading(neg, hex));
-    } catch (const CUserException&) {
-        ReportInstrumentStatus(instrument.GetLastStatus());
+    ViUInt16 value = 0;
+    ViUInt16 pos = 0;
+    ViUInt16 neg = 0;
+    bool threw = false;
+    ViStatus failed = VI_SUCCESS;
+    {
+        // The three registers of one reading belong together: no other reader comes between.
+        std::lock_guard<std::recursive_timed_mutex> lock(instrument.Guard());
+        try {
+            value = instrument.MeasDigPort(port);
+            pos = instrument.SensPosPortTran(port);
+            neg = instrument.SensNegPortTran(port);
+        } catch (const CUserException&) {
+            threw = true;
+            failed = instrument.GetLastStatus();
+        }
     }
+    if (threw) {
+        ReportInstrumentStatus(failed);
+        return;
+    }
+    SetReadoutText(IDC_PORT_VALUE, FormatReading(value, hex));
+    SetReadoutText(IDC_POS_EDGE_REG, FormatReading(pos, hex));
+    SetReadoutText(IDC_NEG_EDGE_REG, FormatReading(neg, hex));
 }
 
 void CPanelReadings::RefreshOne(int id, ViUInt16 (CInstrument::*read)(int port)) {
     CInstrument& instrument = *SfpApp().m_pInstrument;
     const int port = SelectedPort();
     const bool hex = IsHex();
-    try {
-        const ViUInt16 value = (instrument.*read)(port);
-        SetReadoutText(id, FormatReading(value, hex));
-    } catch (const CUserException&) {
-        ReportInstrumentStatus(instrument.GetLastStatus());
+    ViUInt16 value = 0;
+    bool threw = false;
+    ViStatus failed = VI_SUCCESS;
+    {
+        std::lock_guard<std::recursive_timed_mutex> lock(instrument.Guard());
+        try {
+            value = (instrument.*read)(port);
+        } catch (const CUserException&) {
+            threw = true;
+            failed = instrument.GetLastStatus();
+        }
     }
+    if (threw) {
+        ReportInstrumentStatus(failed);
+        return;
+    }
+    SetReadoutText(id, FormatReading(value, hex));
 }
 
 void CPanelReadings::OnPortValue() {
