@@ -20,7 +20,7 @@ constexpr double kMinSpanUs = 1e6;
 
 const QColor kBackground(16, 20, 24);
 const QColor kTrace(60, 230, 90);
-const QColor kBusy(60, 230, 90, 140);
+const QColor kBusy(34, 130, 52);  // opaque: no blending per column
 const QColor kPulse(255, 70, 70);
 const QColor kCursor(255, 220, 0);
 const QColor kGrid(60, 66, 72);
@@ -157,9 +157,10 @@ void CTimingDiagram::DrawTrace(QPainter& painter, const QRect& row, int channel)
     track.Decimate(m_startUs, m_usPerPixel, known, m_columns.data());
     const int high = row.top() + 2;
     const int low = row.bottom() - 1;
-    std::vector<QLine> lines;
-    lines.reserve(64);
+    std::vector<QLine>& lines = m_lines;
+    lines.clear();
     int runStart = firstKnown;
+    int busyStart = -1;  // first column of a run of columns with several edges each
     int level = track.LevelAt(m_startUs + static_cast<std::int64_t>(firstKnown * m_usPerPixel));
     auto flush = [&](int end) {
         if (end > runStart) {
@@ -167,23 +168,36 @@ void CTimingDiagram::DrawTrace(QPainter& painter, const QRect& row, int channel)
             lines.emplace_back(row.left() + runStart, y, row.left() + end - 1, y);
         }
     };
-    painter.setPen(kTrace);
+    auto flushBusy = [&](int end) {
+        if (busyStart >= 0) {
+            painter.fillRect(QRect(row.left() + busyStart, high, end - busyStart, low - high + 1),
+                             kBusy);
+            busyStart = -1;
+        }
+    };
     for (int i = firstKnown; i < known; ++i) {
         const ColumnState& column = m_columns[static_cast<std::size_t>(i)];
-        if (column.edges == 0 && column.level == level) {
-            continue;
-        }
-        flush(i);
-        const int x = row.left() + i;
         if (column.edges >= 2) {
-            painter.fillRect(QRect(QPoint(x, high), QPoint(x, low)), kBusy);
+            flush(i);
+            if (busyStart < 0) {
+                busyStart = i;
+            }
         } else {
-            lines.emplace_back(x, high, x, low);
+            flushBusy(i);
+            if (column.edges == 0 && column.level == level) {
+                continue;
+            }
+            flush(i);
+            if (column.edges == 1) {
+                lines.emplace_back(row.left() + i, high, row.left() + i, low);
+            }
         }
         level = column.level;
         runStart = i + 1;
     }
+    flushBusy(known);
     flush(known);
+    painter.setPen(kTrace);
     painter.drawLines(lines.data(), static_cast<int>(lines.size()));
     // Pulses caught between samples: a red diamond at their sample, drawn over the trace.
     painter.setBrush(kPulse);

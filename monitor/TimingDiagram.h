@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLine>
 #include <QWidget>
 #include <cstdint>
 #include <vector>
@@ -67,4 +68,5 @@ private:
     int m_dragX = -1;
     bool m_dragged = false;
     std::vector<ColumnState> m_columns;  // reused by every paint
+    std::vector<QLine> m_lines;
 };

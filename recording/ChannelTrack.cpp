@@ -24,6 +24,22 @@ std::size_t CChannelTrack::FirstAfter(std::int64_t timeUs, std::size_t from) con
     if (position < m_edges.size() && m_edges[position] > timeUs) {
         return position;  // the common case of a column with no edge
     }
+    if (position > 0) {
+        // From the previous column: gallop forward, then search the last stretch, so that a
+        // column costs the logarithm of its own edges, whatever lies before it.
+        std::size_t step = 1;
+        std::size_t low = position;
+        while (low + step < m_edges.size() && m_edges[low + step] <= timeUs) {
+            low += step;
+            step *= 2;
+        }
+        const std::size_t high = std::min(low + step, m_edges.size());
+        return static_cast<std::size_t>(
+            std::upper_bound(m_edges.begin() + static_cast<std::ptrdiff_t>(low),
+                             m_edges.begin() + static_cast<std::ptrdiff_t>(high), timeUs) -
+            m_edges.begin());
+    }
+    // A fresh search: down the coarser levels.
     for (std::size_t level = m_levels.size(); level-- > 0;) {
         std::size_t stride = kFactor;
         for (std::size_t k = 0; k < level; ++k) {
