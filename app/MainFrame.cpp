@@ -136,7 +136,7 @@ void CMainFrame::OnReset() {
     ViStatus failed = VI_SUCCESS;
     {
         // The monitor's sampler waits while the module resets.
-        std::lock_guard<std::recursive_timed_mutex> lock(app.m_pInstrument->Guard());
+        std::lock_guard<std::recursive_mutex> lock(app.m_pInstrument->Guard());
         try {
             app.m_pInstrument->Reset();
         } catch (const CUserException&) {
@@ -157,7 +157,7 @@ void CMainFrame::OnSelfTest() {
     bool threw = false;
     ViStatus failed = VI_SUCCESS;
     {
-        std::lock_guard<std::recursive_timed_mutex> lock(app.m_pInstrument->Guard());
+        std::lock_guard<std::recursive_mutex> lock(app.m_pInstrument->Guard());
         try {
             int result = 0;
             text = app.m_pInstrument->SelfTest(&result);

@@ -34,7 +34,7 @@ public:
     // Every thread that uses the instrument holds this around a whole reading or operation and
     // the look at its status afterwards, so that the commands and replies of two threads never
     // interleave on the session. Recursive: a report may read the error queue under it.
-    std::recursive_timed_mutex& Guard() const { return m_guard; }
+    std::recursive_mutex& Guard() const { return m_guard; }
 
 protected:
     ViSession m_session = VI_NULL;
@@ -44,5 +44,5 @@ protected:
     std::string m_strLastError;
 
 private:
-    mutable std::recursive_timed_mutex m_guard;
+    mutable std::recursive_mutex m_guard;
 };

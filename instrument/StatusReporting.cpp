@@ -21,7 +21,7 @@ void ReportInstrumentStatus(ViStatus status, CInstrument& instrument) {
 
     // The instrument's texts are read and copied under its guard, so that another thread's
     // operation cannot replace them halfway; the boxes are shown without it.
-    using Lock = std::lock_guard<std::recursive_timed_mutex>;
+    using Lock = std::lock_guard<std::recursive_mutex>;
     if (status == STATUS_INSTRUMENT_ERROR) {
         std::string text;
         {

@@ -1,15 +1,13 @@
 #include "monitor/Sampler.h"
 
-#include <QMetaObject>
-
 #include "recording/SampleReader.h"
 #include "recording/ServiceRequests.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-// How long one attempt waits for the guard before looking at the stop flag again.
-constexpr std::chrono::milliseconds kGuardWait(50);
+// The pause between two attempts to take the guard while another thread holds it.
+constexpr std::chrono::milliseconds kGuardRetry(2);
 // The longest wait for a service request before looking at the stop flag again.
 constexpr ViUInt32 kRequestWaitMs = 100;
 
@@ -20,9 +18,34 @@ CSampler::CSampler(CInstrument& instrument, std::vector<std::string> visaNames, 
       m_instrument(instrument),
       m_visaNames(std::move(visaNames)),
       m_start(Clock::now()) {
-    qRegisterMetaType<Sample>("Sample");
-    qRegisterMetaType<ViStatus>("ViStatus");
-    qRegisterMetaType<CSampler::Mode>("CSampler::Mode");
+    m_delivery.setInterval(kDeliveryMs);
+    connect(&m_delivery, &QTimer::timeout, this, &CSampler::Deliver);
+}
+
+void CSampler::Post(Event event) {
+    std::lock_guard<std::mutex> lock(m_queueMutex);
+    m_queue.push_back(std::move(event));
+}
+
+void CSampler::Deliver() {
+    std::vector<Event> events;
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        events.swap(m_queue);
+    }
+    for (const Event& event : events) {
+        switch (event.kind) {
+            case Event::Kind::Sample:
+                emit SampleReady(event.sample);
+                break;
+            case Event::Kind::Failed:
+                emit Failed(event.status);
+                break;
+            case Event::Kind::ModeChosen:
+                emit ModeChosen(event.mode, event.reason);
+                break;
+        }
+    }
 }
 
 CSampler::~CSampler() {
@@ -33,7 +56,13 @@ void CSampler::Start(Mode mode, int periodMs) {
     Stop();
     m_stop = false;
     m_finished = false;
+    {
+        // Nothing of an earlier run is delivered after a restart.
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        m_queue.clear();
+    }
     m_worker = std::thread(&CSampler::Run, this, mode, std::chrono::milliseconds(periodMs));
+    m_delivery.start();
 }
 
 void CSampler::Stop() {
@@ -47,6 +76,7 @@ void CSampler::Stop() {
     m_wake.notify_all();
     m_worker.join();
     m_finished = true;
+    m_delivery.stop();
 }
 
 bool CSampler::WaitUntil(Clock::time_point until) {
@@ -55,6 +85,8 @@ bool CSampler::WaitUntil(Clock::time_point until) {
 }
 
 bool CSampler::Read(std::int64_t timeUs, Sample* sample, ViStatus* status) {
+    // Never blocks on the guard: a stop must get through while the GUI thread holds it, for
+    // instance behind a message box.
     for (;;) {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -62,18 +94,16 @@ bool CSampler::Read(std::int64_t timeUs, Sample* sample, ViStatus* status) {
                 return false;
             }
         }
-        if (TryReadSample(m_instrument, timeUs, kGuardWait, sample, status)) {
+        if (TryReadSample(m_instrument, timeUs, sample, status)) {
             return true;
+        }
+        if (!WaitUntil(Clock::now() + kGuardRetry)) {
+            return false;
         }
     }
 }
 
 void CSampler::Run(Mode mode, std::chrono::milliseconds period) {
-    // Queued to this object's thread; Qt drops what is still queued when the object goes.
-    auto post = [this](auto function) {
-        QMetaObject::invokeMethod(
-            this, [this, function] { function(this); }, Qt::QueuedConnection);
-    };
     CServiceRequests requests(m_instrument, m_visaNames);
     Mode inForce = Mode::Period;
     QString reason;
@@ -86,7 +116,11 @@ void CSampler::Run(Mode mode, std::chrono::milliseconds period) {
             inForce = Mode::OnChange;
         }
     }
-    post([inForce, reason](CSampler* sampler) { emit sampler->ModeChosen(inForce, reason); });
+    Event chosen;
+    chosen.kind = Event::Kind::ModeChosen;
+    chosen.mode = inForce;
+    chosen.reason = reason;
+    Post(std::move(chosen));
 
     Clock::time_point next = Clock::now();
     for (;;) {
@@ -98,10 +132,15 @@ void CSampler::Run(Mode mode, std::chrono::milliseconds period) {
             break;
         }
         if (status < 0) {
-            post([status](CSampler* sampler) { emit sampler->Failed(status); });
+            Event failed;
+            failed.kind = Event::Kind::Failed;
+            failed.status = status;
+            Post(std::move(failed));
             break;
         }
-        post([sample](CSampler* sampler) { emit sampler->SampleReady(sample); });
+        Event taken;
+        taken.sample = sample;
+        Post(std::move(taken));
         if (inForce == Mode::OnChange) {
             ViStatus waited = VI_ERROR_TMO;
             while (waited == VI_ERROR_TMO) {
@@ -114,7 +153,10 @@ void CSampler::Run(Mode mode, std::chrono::milliseconds period) {
                 waited = requests.Wait(kRequestWaitMs);
             }
             if (waited < 0 && waited != VI_ERROR_TMO) {
-                post([waited](CSampler* sampler) { emit sampler->Failed(waited); });
+                Event failed;
+                failed.kind = Event::Kind::Failed;
+                failed.status = waited;
+                Post(std::move(failed));
                 break;
             }
             continue;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -15,9 +17,10 @@
 class CInstrument;
 
 // Takes samples in a worker thread and hands them to the thread the sampler lives in (the GUI
-// thread) as signals. The worker holds the instrument's guard only while it reads, so the
-// panel's readings and the monitor's take turns on the session. A failed reading stops the
-// worker and is signalled once.
+// thread) as signals: the worker queues what it has under a mutex and a timer of the GUI thread
+// collects it, so no Qt object is touched from the worker. The worker holds the instrument's guard
+// only while it reads, so the panel's readings and the monitor's take turns on the session. A
+// failed reading stops the worker and is signalled once.
 class CSampler : public QObject {
     Q_OBJECT
 public:
@@ -28,9 +31,9 @@ public:
     ~CSampler() override;
 
     // Starts (or restarts) the worker. "On change" falls back to the period when the VISA
-    // library delivers no service requests; FallbackReason() then says why.
+    // library delivers no service requests; ModeChosen then says why.
     void Start(Mode mode, int periodMs);
-    // Stops the worker and waits for it; pending signals may still arrive.
+    // Stops the worker and waits for it; what it queued and was not delivered is dropped.
     void Stop();
     bool IsRunning() const { return m_worker.joinable() && !m_finished; }
 
@@ -40,7 +43,22 @@ signals:
     void ModeChosen(CSampler::Mode mode, const QString& reason);
     void Failed(ViStatus status);
 
+public:
+    // Emits what the worker has queued; the timer calls it, tests may too.
+    void Deliver();
+
+    // How often the GUI thread collects samples while the worker runs.
+    static constexpr int kDeliveryMs = 5;
+
 private:
+    struct Event {
+        enum class Kind { Sample, Failed, ModeChosen } kind = Kind::Sample;
+        Sample sample;
+        ViStatus status = VI_SUCCESS;
+        Mode mode = Mode::Period;
+        QString reason;
+    };
+    void Post(Event event);
     void Run(Mode mode, std::chrono::milliseconds period);
     bool WaitUntil(std::chrono::steady_clock::time_point until);
     bool Read(std::int64_t timeUs, Sample* sample, ViStatus* status);
@@ -54,4 +72,7 @@ private:
     std::atomic<bool> m_finished{false};
     // Sample times count from here, across pauses.
     const std::chrono::steady_clock::time_point m_start;
+    std::mutex m_queueMutex;
+    std::vector<Event> m_queue;
+    QTimer m_delivery;
 };

@@ -225,6 +225,12 @@ void CTimingDiagram::paintEvent(QPaintEvent* /*event*/) {
                      TimeText(VisibleEndUs()));
     const bool haveData = m_recording != nullptr && !m_recording->IsEmpty();
     const bool cursor = m_cursorX >= kLabelWidth && haveData;
+    if (!m_channels.empty()) {
+        // Labels as large as the rows allow: all 64 fit in a window of ordinary height.
+        QFont small = font();
+        small.setPixelSize(std::max(6, std::min(RowRect(m_channels.front()).height() - 1, 12)));
+        painter.setFont(small);
+    }
     for (int channel : m_channels) {
         const QRect row = RowRect(channel);
         if (row.top() >= height()) {
@@ -232,7 +238,7 @@ void CTimingDiagram::paintEvent(QPaintEvent* /*event*/) {
         }
         painter.setPen(kGrid);
         painter.drawLine(0, row.bottom(), width(), row.bottom());
-        if (row.height() >= 10) {
+        if (row.height() >= 7) {
             QString label = QStringLiteral("ch%1").arg(channel);
             if (cursor) {
                 label += QStringLiteral(" %1").arg(m_recording->Track(channel).LevelAt(CursorUs()));

@@ -44,7 +44,7 @@ void CPanelReadings::OnTakeReading() {
     ViStatus failed = VI_SUCCESS;
     {
         // The three registers of one reading belong together: no other reader comes between.
-        std::lock_guard<std::recursive_timed_mutex> lock(instrument.Guard());
+        std::lock_guard<std::recursive_mutex> lock(instrument.Guard());
         try {
             value = instrument.MeasDigPort(port);
             pos = instrument.SensPosPortTran(port);
@@ -71,7 +71,7 @@ void CPanelReadings::RefreshOne(int id, ViUInt16 (CInstrument::*read)(int port))
     bool threw = false;
     ViStatus failed = VI_SUCCESS;
     {
-        std::lock_guard<std::recursive_timed_mutex> lock(instrument.Guard());
+        std::lock_guard<std::recursive_mutex> lock(instrument.Guard());
         try {
             value = (instrument.*read)(port);
         } catch (const CUserException&) {

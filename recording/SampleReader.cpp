@@ -27,13 +27,12 @@ ViStatus ReadLocked(CInstrument& instrument, std::int64_t timeUs, Sample* sample
 }  // namespace
 
 ViStatus ReadSample(CInstrument& instrument, std::int64_t timeUs, Sample* sample) {
-    std::lock_guard<std::recursive_timed_mutex> lock(instrument.Guard());
+    std::lock_guard<std::recursive_mutex> lock(instrument.Guard());
     return ReadLocked(instrument, timeUs, sample);
 }
 
-bool TryReadSample(CInstrument& instrument, std::int64_t timeUs, std::chrono::milliseconds wait,
-                   Sample* sample, ViStatus* status) {
-    std::unique_lock<std::recursive_timed_mutex> lock(instrument.Guard(), wait);
+bool TryReadSample(CInstrument& instrument, std::int64_t timeUs, Sample* sample, ViStatus* status) {
+    std::unique_lock<std::recursive_mutex> lock(instrument.Guard(), std::try_to_lock);
     if (!lock.owns_lock()) {
         return false;
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 
 #include "instrument/VisaTypes.h"
@@ -14,7 +13,6 @@ class CInstrument;
 // the operation that failed. Never throws.
 ViStatus ReadSample(CInstrument& instrument, std::int64_t timeUs, Sample* sample);
 
-// As ReadSample, but gives up without touching the instrument when the guard is not free
-// within the wait (another thread holds it for a long operation); then returns false.
-bool TryReadSample(CInstrument& instrument, std::int64_t timeUs, std::chrono::milliseconds wait,
-                   Sample* sample, ViStatus* status);
+// As ReadSample, but gives up at once without touching the instrument when another thread
+// holds the guard; then returns false. A caller that must stay responsive retries.
+bool TryReadSample(CInstrument& instrument, std::int64_t timeUs, Sample* sample, ViStatus* status);

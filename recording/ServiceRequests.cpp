@@ -45,7 +45,7 @@ ViStatus CServiceRequests::Enable() {
     if (!m_available) {
         return VI_ERROR_NSUP_OPER;
     }
-    std::lock_guard<std::recursive_timed_mutex> lock(m_instrument.Guard());
+    std::lock_guard<std::recursive_mutex> lock(m_instrument.Guard());
     ViStatus status = Send("*SRE 1\n");
     if (status < 0) {
         return status;
@@ -70,7 +70,7 @@ ViStatus CServiceRequests::Wait(ViUInt32 timeoutMs) {
         m_close(context);
     }
     // Reading the status byte acknowledges the request, so the module can raise the next.
-    std::lock_guard<std::recursive_timed_mutex> lock(m_instrument.Guard());
+    std::lock_guard<std::recursive_mutex> lock(m_instrument.Guard());
     ViUInt16 stb = 0;
     const ViStatus read = m_readStb(m_instrument.GetSession(), &stb);
     return read < 0 ? read : VI_SUCCESS;
@@ -81,7 +81,7 @@ void CServiceRequests::Disable() {
         return;
     }
     m_enabled = false;
-    std::lock_guard<std::recursive_timed_mutex> lock(m_instrument.Guard());
+    std::lock_guard<std::recursive_mutex> lock(m_instrument.Guard());
     m_disable(m_instrument.GetSession(), kAllEnabledEvents, kAllMechanisms);
     static_cast<void>(Send("*SRE 0\n"));
 }
