@@ -116,7 +116,12 @@ int main(int argc, char** argv) {
     connection.ConnectInstrument();
     if (connection.m_pInstrument == nullptr || !connection.m_pInstrument->IsLive()) {
         std::string why;
-        for (const std::string& message : platform.Messages()) {
+        for (std::string message : platform.Messages()) {
+            // The connection's texts are the panel's; there is no panel to fall back to here.
+            const std::string::size_type fallback = message.find("Creating non live panel.");
+            if (fallback != std::string::npos) {
+                message = message.substr(0, message.find_last_not_of(' ', fallback - 1) + 1);
+            }
             why += (why.empty() ? "" : "; ") + message;
         }
         std::fprintf(stderr, "aq3310-rec: no module found%s%s\n", why.empty() ? "" : ": ",
