@@ -58,6 +58,30 @@ std::size_t CChannelTrack::FirstAfter(std::int64_t timeUs, std::size_t from) con
     return position;
 }
 
+std::size_t CChannelTrack::FirstAfterNear(std::int64_t timeUs, std::size_t from,
+                                          std::size_t hint) const {
+    const std::size_t size = m_edges.size();
+    if (from >= size || m_edges[from] > timeUs) {
+        return from;
+    }
+    // Neighbouring columns hold about as many edges: look there first, then gallop back or on.
+    const std::size_t guess = std::min(from + std::max<std::size_t>(hint, 1), size - 1);
+    if (m_edges[guess] <= timeUs) {
+        return FirstAfter(timeUs, guess);
+    }
+    std::size_t high = guess;  // m_edges[high] is after the time, m_edges[from] is not
+    std::size_t step = 1;
+    while (high - from > step && m_edges[high - step] > timeUs) {
+        high -= step;
+        step *= 2;
+    }
+    const std::size_t low = high - from > step ? high - step : from;
+    return static_cast<std::size_t>(
+        std::upper_bound(m_edges.begin() + static_cast<std::ptrdiff_t>(low),
+                         m_edges.begin() + static_cast<std::ptrdiff_t>(high), timeUs) -
+        m_edges.begin());
+}
+
 std::size_t CChannelTrack::EdgesUpTo(std::int64_t timeUs) const {
     return FirstAfter(timeUs, 0);
 }
@@ -78,11 +102,13 @@ bool CChannelTrack::LastEdgeAtOrBefore(std::int64_t timeUs, std::int64_t* edgeUs
 void CChannelTrack::Decimate(std::int64_t startUs, double usPerColumn, int columns,
                              ColumnState* out) const {
     std::size_t edge = FirstAfter(startUs, 0);
+    std::size_t hint = 1;
     auto pulse = static_cast<std::size_t>(
         std::upper_bound(m_pulses.begin(), m_pulses.end(), startUs) - m_pulses.begin());
     for (int i = 0; i < columns; ++i) {
         const auto end = startUs + static_cast<std::int64_t>(std::floor((i + 1) * usPerColumn));
-        const std::size_t next = FirstAfter(end, edge);
+        const std::size_t next = FirstAfterNear(end, edge, hint);
+        hint = next - edge;
         ColumnState& column = out[i];
         column.edges = static_cast<std::uint8_t>(std::min<std::size_t>(next - edge, 2));
         column.level = static_cast<std::uint8_t>(m_initial ^ static_cast<int>(next & 1u));

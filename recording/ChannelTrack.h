@@ -43,6 +43,8 @@ public:
 private:
     // Index of the first edge after a time, searching from a known lower bound.
     std::size_t FirstAfter(std::int64_t timeUs, std::size_t from) const;
+    // The same, looking first about hint edges on (the previous column's count).
+    std::size_t FirstAfterNear(std::int64_t timeUs, std::size_t from, std::size_t hint) const;
 
     static constexpr std::size_t kFactor = 16;
     int m_initial;
