@@ -16,13 +16,20 @@ public:
     static constexpr std::int64_t kMarkUs = 500000;
 
     void Update(const Sample& sample);
+    // Time passes without a sample (sampling on change, or a long period): marks older than
+    // kMarkUs go out.
+    void AdvanceTo(std::int64_t nowUs) {
+        if (nowUs > m_nowUs) {
+            m_nowUs = nowUs;
+        }
+    }
     void Clear() { *this = CLampStates(); }
 
     bool HasSample() const { return m_hasSample; }
     int Level(int channel) const {
         return (m_value[ChannelPort(channel)] >> ChannelBit(channel)) & 1;
     }
-    // The mark in force at the time of the latest sample.
+    // The mark in force at the latest sample or AdvanceTo time.
     Mark MarkOf(int channel) const;
     // The time of the channel's last edge or pulse; false when it had none.
     bool LastEdge(int channel, std::int64_t* timeUs) const;

@@ -129,7 +129,17 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     };
     connect(m_mode, qOverload<int>(&QComboBox::currentIndexChanged), this, restart);
     connect(m_period, qOverload<int>(&QSpinBox::valueChanged), this, restart);
+    m_markTimer.setInterval(100);
+    connect(&m_markTimer, &QTimer::timeout, this, &CMonitorWindow::OnMarkTimer);
+    m_markTimer.start();
     UpdateButtons();
+}
+
+void CMonitorWindow::OnMarkTimer() {
+    if (m_sampling) {
+        m_states.AdvanceTo(m_sampler->NowUs());
+        m_lamps->SetStates(m_states);
+    }
 }
 
 CMonitorWindow::~CMonitorWindow() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -61,6 +62,8 @@ private:
     void OnSave();
     void OnChannelsEdited();
     void UpdateButtons();
+    // Lets edge marks go out when no sample comes to replace them.
+    void OnMarkTimer();
 
     CInstrument& m_instrument;
     CSampler* m_sampler = nullptr;
@@ -74,6 +77,7 @@ private:
     QLineEdit* m_channels = nullptr;
     QLabel* m_status = nullptr;
     CLampStates m_states;
+    QTimer m_markTimer;
     CRecording m_history;
     CRecording m_recording;
     bool m_sampling = false;

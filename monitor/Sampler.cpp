@@ -22,6 +22,10 @@ CSampler::CSampler(CInstrument& instrument, std::vector<std::string> visaNames, 
     connect(&m_delivery, &QTimer::timeout, this, &CSampler::Deliver);
 }
 
+std::int64_t CSampler::NowUs() const {
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - m_start).count();
+}
+
 void CSampler::Post(Event event) {
     std::lock_guard<std::mutex> lock(m_queueMutex);
     m_queue.push_back(std::move(event));

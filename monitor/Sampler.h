@@ -36,6 +36,8 @@ public:
     // Stops the worker and waits for it; what it queued and was not delivered is dropped.
     void Stop();
     bool IsRunning() const { return m_worker.joinable() && !m_finished; }
+    // The present time on the samples' clock.
+    std::int64_t NowUs() const;
 
 signals:
     void SampleReady(const Sample& sample);

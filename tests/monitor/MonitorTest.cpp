@@ -148,7 +148,12 @@ TEST(Monitor, ACaughtPulseIsMarkedOnItsLampAndInTheDiagram) {
     EXPECT_TRUE(ImageHasColour(lamps, ring, QColor(255, 60, 60)));
     EXPECT_FALSE(ImageHasColour(lamps, window.Lamps()->LampRect(36).adjusted(-4, -4, 4, 4),
                                 QColor(255, 60, 60)));
-    // The mark lasts a moment: gone half a second of samples later.
+    // The mark lasts a moment, also when no sample follows: gone half a second later.
+    CLampStates later = states;
+    later.AdvanceTo(100000 + CLampStates::kMarkUs - 1);
+    EXPECT_EQ(later.MarkOf(37), CLampStates::Mark::Pulse);
+    later.AdvanceTo(100000 + CLampStates::kMarkUs);
+    EXPECT_EQ(later.MarkOf(37), CLampStates::Mark::None);
     window.AddSample(MakeSample(700000, {0x0008, 0, 0, 0}));
     EXPECT_EQ(states.MarkOf(37), CLampStates::Mark::None);
 
