@@ -25,8 +25,9 @@ public:
     std::string Reason() const { return m_reason; }
     // Asks the module for service requests and queues them. Needs Available().
     ViStatus Enable();
-    // Waits for the next service request and acknowledges it (reads the status byte).
-    // VI_SUCCESS when one came, VI_ERROR_TMO when none came within the time.
+    // Waits for the next service request and acknowledges it (reads the status byte); returns
+    // at once when the status byte shows an edge not yet sampled. VI_SUCCESS when there is a
+    // change to sample, VI_ERROR_TMO when none came within the time.
     ViStatus Wait(ViUInt32 timeoutMs);
     void Disable();
 
@@ -36,6 +37,8 @@ public:
     static constexpr ViUInt16 kQueue = 1;
     static constexpr ViUInt16 kAllMechanisms = 0xFFFF;
     static constexpr ViUInt32 kTimeoutInfinite = 0xFFFFFFFF;
+    // The module's status byte bit for "a transition register holds an edge".
+    static constexpr ViUInt16 kChangeBit = 0x01;
 
 private:
     using EnableEventFn = ViStatus(SFP_VI_CALL*)(ViSession vi, ViUInt32 eventType,
