@@ -131,6 +131,22 @@ std::int64_t CTimingDiagram::CursorUs() const {
            static_cast<std::int64_t>(std::llround((m_cursorX - kLabelWidth) * m_usPerPixel));
 }
 
+QString CTimingDiagram::CursorText() const {
+    if (m_cursorX < kLabelWidth || m_recording == nullptr || m_recording->IsEmpty()) {
+        return QString();
+    }
+    const std::int64_t at = CursorUs();
+    QString text = QStringLiteral("cursor %1").arg(TimeText(at));
+    for (int port = 0; port < kPortCount; ++port) {
+        unsigned value = 0;
+        for (int bit = 0; bit < 16; ++bit) {
+            value |= static_cast<unsigned>(m_recording->Track(port * 16 + bit).LevelAt(at)) << bit;
+        }
+        text += QStringLiteral("  P%1 0x%2").arg(port).arg(value, 4, 16, QLatin1Char('0'));
+    }
+    return text;
+}
+
 QRect CTimingDiagram::RowRect(int channel) const {
     const auto it = std::find(m_channels.begin(), m_channels.end(), channel);
     if (it == m_channels.end() || m_channels.empty()) {
@@ -254,8 +270,9 @@ void CTimingDiagram::paintEvent(QPaintEvent* /*event*/) {
     if (cursor) {
         painter.setPen(kCursor);
         painter.drawLine(m_cursorX, kRulerHeight, m_cursorX, height());
+        painter.setFont(font());
         painter.drawText(QRect(kLabelWidth, 0, TraceWidth(), kRulerHeight), Qt::AlignCenter,
-                         QStringLiteral("cursor %1").arg(TimeText(CursorUs())));
+                         CursorText());
     }
 }
 

@@ -38,6 +38,8 @@ public:
     // The cursor at an x position; -1 removes it.
     void SetCursorX(int x);
     std::int64_t CursorUs() const;
+    // What the cursor reads: its time and the four ports' values there, or empty without one.
+    QString CursorText() const;
     int TraceAreaLeft() const;
     // The rectangle of a shown channel's trace row, or an empty one.
     QRect RowRect(int channel) const;

@@ -209,6 +209,9 @@ TEST(Monitor, ZoomAndPanChangeTheVisibleSpan) {
     const std::int64_t at = diagram->CursorUs();
     EXPECT_NEAR(static_cast<double>(at), 100 * diagram->UsPerPixel(), diagram->UsPerPixel());
     EXPECT_EQ(window.History().Track(0).LevelAt(at), (at / 10000) & 1);
+    EXPECT_TRUE(diagram->CursorText().endsWith(
+        QStringLiteral("  P0 0x000%1  P1 0x0000  P2 0x0000  P3 0x0000").arg((at / 10000) & 1)))
+        << diagram->CursorText().toStdString();
 }
 
 TEST(Monitor, AFailedReadingIsReportedOnceAndPausesSampling) {
