@@ -9,6 +9,7 @@
 #include "app/AboutDlg.h"
 #include "app/FrameGeometry.h"
 #include "app/SfpApp.h"
+#include "monitor/MonitorWindow.h"
 #include "panel/Pan1Dlg.h"
 #include "panel/PanelObjects.h"
 #include "platform/HelpViewer.h"
@@ -112,6 +113,9 @@ void CMainFrame::OnCommand(int id) {
         case ID_APP_ABOUT:
             OnAppAbout();
             break;
+        case ID_CHANNEL_MONITOR:
+            OnChannelMonitor();
+            break;
         default:
             break;
     }
@@ -128,10 +132,20 @@ void CMainFrame::OnReset() {
     if (app.m_bAutoUpdate != 0) {
         OnAutoUpdate();
     }
-    try {
-        app.m_pInstrument->Reset();
-    } catch (const CUserException&) {
-        ReportInstrumentStatus(app.m_pInstrument->GetLastStatus());
+    bool threw = false;
+    ViStatus failed = VI_SUCCESS;
+    {
+        // The monitor's sampler waits while the module resets.
+        std::lock_guard<std::recursive_mutex> lock(app.m_pInstrument->Guard());
+        try {
+            app.m_pInstrument->Reset();
+        } catch (const CUserException&) {
+            threw = true;
+            failed = app.m_pInstrument->GetLastStatus();
+        }
+    }
+    if (threw) {
+        ReportInstrumentStatus(failed);
     }
 }
 
@@ -140,12 +154,21 @@ void CMainFrame::OnSelfTest() {
     IPlatform& platform = GetPlatform();
     platform.BeginWaitCursor();
     std::string text;
-    try {
-        int result = 0;
-        text = app.m_pInstrument->SelfTest(&result);
-    } catch (const CUserException&) {
+    bool threw = false;
+    ViStatus failed = VI_SUCCESS;
+    {
+        std::lock_guard<std::recursive_mutex> lock(app.m_pInstrument->Guard());
+        try {
+            int result = 0;
+            text = app.m_pInstrument->SelfTest(&result);
+        } catch (const CUserException&) {
+            threw = true;
+            failed = app.m_pInstrument->GetLastStatus();
+        }
+    }
+    if (threw) {
         platform.EndWaitCursor();
-        ReportInstrumentStatus(app.m_pInstrument->GetLastStatus());
+        ReportInstrumentStatus(failed);
         return;
     }
     platform.EndWaitCursor();
@@ -161,6 +184,18 @@ void CMainFrame::OnAppAbout() {
     about.exec();
 }
 
+void CMainFrame::OnChannelMonitor() {
+    if (m_pMonitor == nullptr) {
+        CSfpApp& app = SfpApp();
+        m_pMonitor = new CMonitorWindow(*app.m_pInstrument, app.m_visaLibraryNames, this);
+        m_pMonitor->setAttribute(Qt::WA_DeleteOnClose);
+        m_pMonitor->StartSampling();
+    }
+    m_pMonitor->show();
+    m_pMonitor->raise();
+    m_pMonitor->activateWindow();
+}
+
 void CMainFrame::DestroyWindow() {
     if (m_bDestroyed) {
         return;
@@ -168,6 +203,8 @@ void CMainFrame::DestroyWindow() {
     m_bDestroyed = true;
     GetPlatform().KillTimer(kTickTimerId);
     GetPlatform().SetTickHandler(nullptr);
+    // The monitor samples the instrument, which goes with the frame.
+    delete m_pMonitor;
     hide();
     // Child windows go before the frame's last hook, as they would with the frame's window.
     for (CPan1Dlg* panel : m_pClient->findChildren<CPan1Dlg*>(Qt::FindDirectChildrenOnly)) {

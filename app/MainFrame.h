@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <map>
+
+#include "monitor/MonitorWindow.h"
 
 class QAction;
 
@@ -27,6 +30,9 @@ public:
     void OnSelfTest();
     void OnHelpContents();
     void OnAppAbout();
+    // Opens the channel monitor, or raises it when it is open.
+    void OnChannelMonitor();
+    CMonitorWindow* Monitor() const { return m_pMonitor; }
     // Destroys the window at once; the application's clean-up follows.
     void DestroyWindow();
 
@@ -44,4 +50,5 @@ private:
     std::map<int, QAction*> m_menuItems;
     int m_bInTimer = 0;
     bool m_bDestroyed = false;
+    QPointer<CMonitorWindow> m_pMonitor;
 };

@@ -13,6 +13,9 @@ endif()
 file(RELATIVE_PATH SFP_REL_LIBDIR /${CMAKE_INSTALL_BINDIR} /${SFP_PRIVATE_LIBDIR})
 
 install(TARGETS aq3310-sfp RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET aq3310-rec)
+    install(TARGETS aq3310-rec RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 if(TARGET sfp_visa AND TARGET sfp_aqk3310)
     install(TARGETS sfp_visa sfp_aqk3310 LIBRARY DESTINATION ${SFP_PRIVATE_LIBDIR})
 endif()
@@ -31,15 +34,22 @@ endforeach()
 # Debian wants manual pages and the changelog compressed, reproducibly.
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
 set(SFP_DOC_OUT ${CMAKE_BINARY_DIR}/doc)
-add_custom_command(OUTPUT ${SFP_DOC_OUT}/aq3310-sfp.1.gz ${SFP_DOC_OUT}/changelog.gz
+add_custom_command(OUTPUT ${SFP_DOC_OUT}/aq3310-sfp.1.gz ${SFP_DOC_OUT}/aq3310-rec.1.gz
+                   ${SFP_DOC_OUT}/changelog.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${SFP_DOC_OUT}
     COMMAND ${GZIP_EXECUTABLE} -9nc ${CMAKE_SOURCE_DIR}/dist/aq3310-sfp.1 > ${SFP_DOC_OUT}/aq3310-sfp.1.gz
+    COMMAND ${GZIP_EXECUTABLE} -9nc ${CMAKE_SOURCE_DIR}/dist/aq3310-rec.1 > ${SFP_DOC_OUT}/aq3310-rec.1.gz
     COMMAND ${GZIP_EXECUTABLE} -9nc ${CMAKE_SOURCE_DIR}/dist/changelog > ${SFP_DOC_OUT}/changelog.gz
-    DEPENDS ${CMAKE_SOURCE_DIR}/dist/aq3310-sfp.1 ${CMAKE_SOURCE_DIR}/dist/changelog)
-add_custom_target(sfp_docs ALL DEPENDS ${SFP_DOC_OUT}/aq3310-sfp.1.gz ${SFP_DOC_OUT}/changelog.gz)
+    DEPENDS ${CMAKE_SOURCE_DIR}/dist/aq3310-sfp.1 ${CMAKE_SOURCE_DIR}/dist/aq3310-rec.1
+            ${CMAKE_SOURCE_DIR}/dist/changelog)
+add_custom_target(sfp_docs ALL DEPENDS ${SFP_DOC_OUT}/aq3310-sfp.1.gz ${SFP_DOC_OUT}/aq3310-rec.1.gz
+                  ${SFP_DOC_OUT}/changelog.gz)
 install(FILES ${SFP_DOC_OUT}/aq3310-sfp.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${SFP_DOC_OUT}/aq3310-sfp.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
         RENAME aq3310-sfp-sim.1.gz)
+if(TARGET aq3310-rec)
+    install(FILES ${SFP_DOC_OUT}/aq3310-rec.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 # The package is native (no Debian revision): its changelog is changelog.gz.
 install(FILES ${SFP_DOC_OUT}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/dist/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})

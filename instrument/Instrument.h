@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <string>
 
 #include "instrument/VisaTypes.h"
@@ -28,6 +29,12 @@ public:
     virtual ViUInt16 SensNegPortTran(int port);
 
     bool IsLive() const { return m_bLive != 0; }
+    // The VISA session the driver opened; VI_NULL when nothing is behind the instrument.
+    ViSession GetSession() const { return m_session; }
+    // Every thread that uses the instrument holds this around a whole reading or operation and
+    // the look at its status afterwards, so that the commands and replies of two threads never
+    // interleave on the session. Recursive: a report may read the error queue under it.
+    std::recursive_mutex& Guard() const { return m_guard; }
 
 protected:
     ViSession m_session = VI_NULL;
@@ -35,4 +42,7 @@ protected:
     std::string m_strMessage;
     ViStatus m_status = 0;
     std::string m_strLastError;
+
+private:
+    mutable std::recursive_mutex m_guard;
 };

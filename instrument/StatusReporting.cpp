@@ -1,5 +1,7 @@
 #include "instrument/StatusReporting.h"
 
+#include <mutex>
+
 #include "instrument/Instrument.h"
 #include "platform/native/Platform.h"
 #include "resources/StringTable.h"
@@ -27,8 +29,15 @@ void ReportInstrumentStatus(ViStatus status, CInstrument& instrument) {
     IPlatform& platform = GetPlatform();
     platform.KillTimer(kTickTimerId);
 
+    // The instrument's texts are read and copied under its guard, so that another thread's
+    // operation cannot replace them halfway; the boxes are shown without it.
+    using Lock = std::lock_guard<std::recursive_mutex>;
     if (status == STATUS_INSTRUMENT_ERROR) {
-        std::string text = instrument.GetLastErrorText();
+        std::string text;
+        {
+            Lock lock(instrument.Guard());
+            text = instrument.GetLastErrorText();
+        }
         int errorCode = 1;
         int read = 0;
         int notShown = 0;
@@ -39,6 +48,7 @@ void ReportInstrumentStatus(ViStatus status, CInstrument& instrument) {
             } else {
                 ++notShown;
             }
+            Lock lock(instrument.Guard());
             const char* next = instrument.ErrorQuery(&errorCode);
             if (next == nullptr) {
                 // The query itself failed and left the code as it was: treat it as the end of
@@ -55,9 +65,16 @@ void ReportInstrumentStatus(ViStatus status, CInstrument& instrument) {
     } else if (status == VI_ERROR_TMO) {
         platform.MessageBox(LoadString(IDS_TIME_OUT));
     } else {
-        const char* text = instrument.ErrorMessage(status);
-        if (text != nullptr) {
-            platform.MessageBox(std::string(text));
+        std::string text;
+        bool known = false;
+        {
+            Lock lock(instrument.Guard());
+            const char* described = instrument.ErrorMessage(status);
+            known = described != nullptr;
+            text = known ? described : "";
+        }
+        if (known) {
+            platform.MessageBox(text);
         }
     }
 

@@ -45,31 +45,56 @@ void CPanelReadings::TakeReading(bool timed) {
     CInstrument& instrument = m_host.Instrument();
     const int port = SelectedPort();
     const bool hex = IsHex();
-    try {
-        const ViUInt16 value = instrument.MeasDigPort(port);
-        const ViUInt16 pos = instrument.SensPosPortTran(port);
-        const ViUInt16 neg = instrument.SensNegPortTran(port);
-        SetReadoutText(IDC_PORT_VALUE, FormatReading(value, hex));
-        SetReadoutText(IDC_POS_EDGE_REG, FormatReading(pos, hex));
-        SetReadoutText(IDC_NEG_EDGE_REG, FormatReading(neg, hex));
-    } catch (const CUserException&) {
+    ViUInt16 value = 0;
+    ViUInt16 pos = 0;
+    ViUInt16 neg = 0;
+    bool threw = false;
+    ViStatus failed = VI_SUCCESS;
+    {
+        // The three registers of one reading belong together: no other reader comes between.
+        std::lock_guard<std::recursive_mutex> lock(instrument.Guard());
+        try {
+            value = instrument.MeasDigPort(port);
+            pos = instrument.SensPosPortTran(port);
+            neg = instrument.SensNegPortTran(port);
+        } catch (const CUserException&) {
+            threw = true;
+            failed = instrument.GetLastStatus();
+        }
+    }
+    if (threw) {
         if (timed) {
             m_host.StopAutoUpdate();
         }
-        m_host.ReportStatus(instrument.GetLastStatus());
+        m_host.ReportStatus(failed);
+        return;
     }
+    SetReadoutText(IDC_PORT_VALUE, FormatReading(value, hex));
+    SetReadoutText(IDC_POS_EDGE_REG, FormatReading(pos, hex));
+    SetReadoutText(IDC_NEG_EDGE_REG, FormatReading(neg, hex));
 }
 
 void CPanelReadings::RefreshOne(int id, ViUInt16 (CInstrument::*read)(int port)) {
     CInstrument& instrument = m_host.Instrument();
     const int port = SelectedPort();
     const bool hex = IsHex();
-    try {
-        const ViUInt16 value = (instrument.*read)(port);
-        SetReadoutText(id, FormatReading(value, hex));
-    } catch (const CUserException&) {
-        m_host.ReportStatus(instrument.GetLastStatus());
+    ViUInt16 value = 0;
+    bool threw = false;
+    ViStatus failed = VI_SUCCESS;
+    {
+        std::lock_guard<std::recursive_mutex> lock(instrument.Guard());
+        try {
+            value = (instrument.*read)(port);
+        } catch (const CUserException&) {
+            threw = true;
+            failed = instrument.GetLastStatus();
+        }
     }
+    if (threw) {
+        m_host.ReportStatus(failed);
+        return;
+    }
+    SetReadoutText(id, FormatReading(value, hex));
 }
 
 void CPanelReadings::OnPortValue() {

@@ -11,6 +11,7 @@ enum : int {
     ID_HELP_CONTENTS = 32775,
     ID_APP_ABOUT = 32776,
     ID_APP_EXIT = 32779,
+    ID_CHANNEL_MONITOR = 32780,
 };
 
 struct MenuItemData {

@@ -107,9 +107,9 @@ TEST_F(Frame, MenuBarHasTheTwoMenusWithTheirIdsAndNothingChecked) {
             EXPECT_FALSE(item->isChecked());
         }
     }
-    EXPECT_EQ(texts, (QStringList{"&Auto Update", "&Reset", "Self &Test", "-", "&Exit",
-                                  "&Help Contents", "-", "&About..."}));
-    EXPECT_EQ(ids, (QList<int>{32773, 32774, 32771, 0, 32779, 32775, 0, 32776}));
+    EXPECT_EQ(texts, (QStringList{"&Auto Update", "&Reset", "Self &Test", "Channel &Monitor...",
+                                  "-", "&Exit", "&Help Contents", "-", "&About..."}));
+    EXPECT_EQ(ids, (QList<int>{32773, 32774, 32771, 32780, 0, 32779, 32775, 0, 32776}));
 }
 
 TEST_F(Frame, AutoUpdateTogglesItsCheckMark) {

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "instrument/VisaTypes.h"
+#include "monitor/LampStates.h"
+#include "monitor/Sampler.h"
+#include "recording/Recording.h"
+
+class CInstrument;
+class CLampsWidget;
+class CTimingDiagram;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+
+// "0-15, 37, 40-41" into channel numbers in the order given; false for anything else.
+bool ParseChannelList(const QString& text, std::vector<int>* channels);
+
+// The channel monitor: the 64 inputs as lamps, a timing diagram of their history, sampling on
+// a period or on change in a worker thread, and recordings saved as VCD or CSV. It shares the
+// program's instrument with the panel through the instrument's guard.
+class CMonitorWindow : public QWidget {
+    Q_OBJECT
+public:
+    CMonitorWindow(CInstrument& instrument, std::vector<std::string> visaNames,
+                   QWidget* parent = nullptr);
+    ~CMonitorWindow() override;
+
+    // Starts or stops sampling with the mode and period the controls show.
+    void StartSampling();
+    void PauseSampling();
+    bool IsSampling() const { return m_sampling; }
+    bool OnChangeOffered() const { return m_onChangeOffered; }
+
+    // What the sampler delivers; tests hand samples in directly too.
+    void AddSample(const Sample& sample);
+    void StartRecording();
+    void StopRecording();
+    bool IsRecording() const { return m_recordingOn; }
+    const CRecording& Recording() const { return m_recording; }
+    const CRecording& History() const { return m_history; }
+    // Saves the recording; the format follows the extension. Empty on success, otherwise the
+    // reason, which the user has been told; the recording is kept either way.
+    QString SaveTo(const QString& path);
+
+    CLampsWidget* Lamps() const { return m_lamps; }
+    CTimingDiagram* Diagram() const { return m_diagram; }
+    QLabel* StatusLabel() const { return m_status; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void OnFailed(ViStatus status);
+    void OnModeChosen(CSampler::Mode mode, const QString& reason);
+    void OnSave();
+    void OnChannelsEdited();
+    void UpdateButtons();
+    // Lets edge marks go out when no sample comes to replace them.
+    void OnMarkTimer();
+
+    CInstrument& m_instrument;
+    CSampler* m_sampler = nullptr;
+    CLampsWidget* m_lamps = nullptr;
+    CTimingDiagram* m_diagram = nullptr;
+    QPushButton* m_run = nullptr;
+    QComboBox* m_mode = nullptr;
+    QSpinBox* m_period = nullptr;
+    QPushButton* m_record = nullptr;
+    QPushButton* m_save = nullptr;
+    QLineEdit* m_channels = nullptr;
+    QLabel* m_status = nullptr;
+    CLampStates m_states;
+    QTimer m_markTimer;
+    CRecording m_history;
+    CRecording m_recording;
+    bool m_sampling = false;
+    bool m_recordingOn = false;
+    bool m_onChangeOffered = false;
+};

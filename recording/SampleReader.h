@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+#include "instrument/VisaTypes.h"
+#include "recording/Sample.h"
+
+class CInstrument;
+
+// Reads one sample through the instrument interface the panel uses: for each port its value,
+// then its positive and negative transition registers (reading a register clears its latches).
+// The instrument's guard is held for the whole sample. Returns VI_SUCCESS, or the status of
+// the operation that failed. Never throws.
+ViStatus ReadSample(CInstrument& instrument, std::int64_t timeUs, Sample* sample);
+
+// As ReadSample, but gives up at once without touching the instrument when another thread
+// holds the guard; then returns false. A caller that must stay responsive retries.
+bool TryReadSample(CInstrument& instrument, std::int64_t timeUs, Sample* sample, ViStatus* status);

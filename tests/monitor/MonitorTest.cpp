@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QPointer>
+#include <QTest>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "app/MainFrame.h"
+#include "app/SfpApp.h"
+#include "common/FakeInstrument.h"
+#include "common/RecordingPlatform.h"
+#include "common/SimSupport.h"
+#include "common/TestPlatform.h"
+#include "instrument/Connection.h"
+#include "instrument/EmulatedInstrument.h"
+#include "monitor/LampsWidget.h"
+#include "monitor/MonitorWindow.h"
+#include "monitor/TimingDiagram.h"
+#include "resources/MenuResource.h"
+
+namespace {
+
+constexpr int kWaitMs = 10000;
+
+const char* const kFixedModule = R"(resources:
+  - name: VXI0::24::INSTR
+    slot: 24
+    manufacturer: 0xFFF
+    model: 0x154
+    module:
+      ports: [0x8001, 0x0000, 0xA5A5, 0xFFFF]
+)";
+
+// Port 0's walking bit passes several bits up and down between two samples.
+const char* const kWalkingModule = R"(resources:
+  - name: VXI0::24::INSTR
+    slot: 24
+    manufacturer: 0xFFF
+    model: 0x154
+    module:
+      ports: [{mode: walk, start: 0}, 0, 0, 0]
+)";
+
+// A live instrument on the simulated module, through the program's connection procedure.
+struct SimConnection {
+    explicit SimConnection(const char* yaml) : scenario(yaml), state("") {
+        state.m_visaLibraryNames = {SimLibrary("visa")};
+        state.m_strDriverLibraryName = SimLibrary("aqk3310");
+        state.ConnectInstrument();
+    }
+    CScenarioFile scenario;
+    CConnectionState state;
+};
+
+Sample MakeSample(std::int64_t timeUs, std::array<std::uint16_t, 4> value,
+                  std::array<std::uint16_t, 4> positive = {},
+                  std::array<std::uint16_t, 4> negative = {}) {
+    Sample sample;
+    sample.timeUs = timeUs;
+    sample.value = value;
+    sample.positive = positive;
+    sample.negative = negative;
+    return sample;
+}
+
+bool ImageHasColour(const QImage& image, const QRect& area, QColor colour) {
+    for (int y = std::max(0, area.top()); y <= std::min(image.height() - 1, area.bottom()); ++y) {
+        for (int x = std::max(0, area.left()); x <= std::min(image.width() - 1, area.right());
+             ++x) {
+            if (image.pixelColor(x, y).rgb() == colour.rgb()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(Monitor, LampsFollowThePortValuesOfTheSimulatedModule) {
+    CRecordingPlatform platform;
+    SimConnection sim(kFixedModule);
+    ASSERT_TRUE(sim.state.m_pInstrument->IsLive()) << ::testing::PrintToString(platform.Boxes());
+    CMonitorWindow window(*sim.state.m_pInstrument, sim.state.m_visaLibraryNames);
+    window.show();
+    window.StartSampling();
+    QTRY_VERIFY_WITH_TIMEOUT(window.History().SampleCount() >= 2, kWaitMs);
+    window.PauseSampling();
+    const std::uint16_t ports[4] = {0x8001, 0x0000, 0xA5A5, 0xFFFF};
+    const CLampStates& states = window.Lamps()->States();
+    for (int channel = 0; channel < 64; ++channel) {
+        ASSERT_EQ(states.Level(channel), (ports[channel / 16] >> (channel % 16)) & 1) << channel;
+        ASSERT_EQ(states.MarkOf(channel), CLampStates::Mark::None) << channel;
+    }
+    // Lit and dark as drawn: bit 15 of port 0 at the left is high, bit 14 beside it low.
+    const QImage image = window.Lamps()->grab().toImage();
+    const QColor lit = image.pixelColor(window.Lamps()->LampRect(15).center());
+    const QColor dark = image.pixelColor(window.Lamps()->LampRect(14).center());
+    EXPECT_GT(lit.green(), 200);
+    EXPECT_LT(dark.green(), 100);
+    EXPECT_LT(window.Lamps()->LampRect(15).left(), window.Lamps()->LampRect(0).left());
+    EXPECT_TRUE(
+        window.Lamps()->ToolTipText(37).startsWith("Channel 37 (port 2, bit 5)\nLevel: high"))
+        << window.Lamps()->ToolTipText(37).toStdString();
+    EXPECT_TRUE(platform.Boxes().empty());
+}
+
+TEST(Monitor, PulsesOfTheSimulatedModuleAreCaughtAndMarked) {
+    CRecordingPlatform platform;
+    SimConnection sim(kWalkingModule);
+    CMonitorWindow window(*sim.state.m_pInstrument, sim.state.m_visaLibraryNames);
+    window.StartSampling();
+    QTRY_VERIFY_WITH_TIMEOUT(window.History().SampleCount() >= 3, kWaitMs);
+    window.PauseSampling();
+    std::size_t pulses = 0;
+    for (int channel = 0; channel < 16; ++channel) {
+        pulses += window.History().Track(channel).PulseCount();
+    }
+    EXPECT_GT(pulses, 0u);
+}
+
+TEST(Monitor, ACaughtPulseIsMarkedOnItsLampAndInTheDiagram) {
+    CRecordingPlatform platform;
+    CFakeInstrument instrument;
+    CMonitorWindow window(instrument, {});
+    window.resize(800, 700);
+    window.show();
+    window.AddSample(MakeSample(0, {0, 0, 0, 0}));
+    // Channel 37 (port 2, bit 5): both latches, level unchanged; channel 3 rises.
+    window.AddSample(
+        MakeSample(100000, {0x0008, 0, 0, 0}, {0x0008, 0, 0x0020, 0}, {0, 0, 0x0020, 0}));
+    const CLampStates& states = window.Lamps()->States();
+    EXPECT_EQ(states.MarkOf(37), CLampStates::Mark::Pulse);
+    EXPECT_EQ(states.MarkOf(3), CLampStates::Mark::Rise);
+    EXPECT_EQ(states.MarkOf(36), CLampStates::Mark::None);
+    const QImage lamps = window.Lamps()->grab().toImage();
+    const QRect ring = window.Lamps()->LampRect(37).adjusted(-4, -4, 4, 4);
+    EXPECT_TRUE(ImageHasColour(lamps, ring, QColor(255, 60, 60)));
+    EXPECT_FALSE(ImageHasColour(lamps, window.Lamps()->LampRect(36).adjusted(-4, -4, 4, 4),
+                                QColor(255, 60, 60)));
+    // The mark lasts a moment, also when no sample follows: gone half a second later.
+    CLampStates later = states;
+    later.AdvanceTo(100000 + CLampStates::kMarkUs - 1);
+    EXPECT_EQ(later.MarkOf(37), CLampStates::Mark::Pulse);
+    later.AdvanceTo(100000 + CLampStates::kMarkUs);
+    EXPECT_EQ(later.MarkOf(37), CLampStates::Mark::None);
+    window.AddSample(MakeSample(700000, {0x0008, 0, 0, 0}));
+    EXPECT_EQ(states.MarkOf(37), CLampStates::Mark::None);
+
+    CTimingDiagram* diagram = window.Diagram();
+    diagram->ZoomToAll();
+    const QImage traces = diagram->grab().toImage();
+    EXPECT_TRUE(ImageHasColour(traces, diagram->RowRect(37), QColor(255, 70, 70)));
+    EXPECT_FALSE(ImageHasColour(traces, diagram->RowRect(36), QColor(255, 70, 70)));
+}
+
+TEST(Monitor, ZoomAndPanChangeTheVisibleSpan) {
+    CRecordingPlatform platform;
+    CFakeInstrument instrument;
+    CMonitorWindow window(instrument, {});
+    window.resize(800, 700);
+    window.show();
+    for (int i = 0; i <= 1000; ++i) {  // 10 s of 10 ms samples, channel 0 toggling
+        window.AddSample(MakeSample(i * 10000LL, {static_cast<std::uint16_t>(i & 1), 0, 0, 0}));
+    }
+    CTimingDiagram* diagram = window.Diagram();
+    diagram->ZoomToAll();
+    EXPECT_EQ(diagram->VisibleStartUs(), 0);
+    EXPECT_NEAR(static_cast<double>(diagram->VisibleEndUs()), 1e7, 1e7 * 0.01);
+
+    const QPointF middle(diagram->TraceAreaLeft() + 200, 100);
+    QWheelEvent wheel(middle, diagram->mapToGlobal(middle), QPoint(), QPoint(0, 120 * 3),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(diagram, &wheel);
+    const std::int64_t zoomedSpan = diagram->VisibleEndUs() - diagram->VisibleStartUs();
+    EXPECT_NEAR(static_cast<double>(zoomedSpan), 1e7 / std::pow(1.5, 3), 1e7 * 0.01);
+    EXPECT_FALSE(diagram->IsFollowing()) << "zoomed in away from the newest sample";
+
+    const std::int64_t before = diagram->VisibleStartUs();
+    QTest::mousePress(diagram, Qt::LeftButton, Qt::NoModifier, QPoint(400, 100));
+    QTest::mouseMove(diagram, QPoint(500, 100));
+    QTest::mouseRelease(diagram, Qt::LeftButton, Qt::NoModifier, QPoint(500, 100));
+    EXPECT_NEAR(static_cast<double>(before - diagram->VisibleStartUs()),
+                100 * diagram->UsPerPixel(), 2.0)
+        << "dragging right shows earlier time";
+
+    diagram->setFocus();
+    for (int i = 0; i < 30; ++i) {
+        QTest::keyClick(diagram, Qt::Key_Plus);
+    }
+    EXPECT_DOUBLE_EQ(diagram->UsPerPixel(), CTimingDiagram::kMinUsPerPixel) << "down to 1 us";
+    QTest::keyClick(diagram, Qt::Key_Minus);
+    EXPECT_DOUBLE_EQ(diagram->UsPerPixel(), 2 * CTimingDiagram::kMinUsPerPixel);
+
+    // A click places the cursor, which reads the time and the levels under it.
+    diagram->ZoomToAll();
+    const int x = diagram->TraceAreaLeft() + 100;
+    QTest::mouseClick(diagram, Qt::LeftButton, Qt::NoModifier, QPoint(x, 100));
+    const std::int64_t at = diagram->CursorUs();
+    EXPECT_NEAR(static_cast<double>(at), 100 * diagram->UsPerPixel(), diagram->UsPerPixel());
+    EXPECT_EQ(window.History().Track(0).LevelAt(at), (at / 10000) & 1);
+    EXPECT_TRUE(diagram->CursorText().endsWith(
+        QStringLiteral("  P0 0x000%1  P1 0x0000  P2 0x0000  P3 0x0000").arg((at / 10000) & 1)))
+        << diagram->CursorText().toStdString();
+}
+
+TEST(Monitor, AFailedReadingIsReportedOnceAndPausesSampling) {
+    CRecordingPlatform platform;
+    CFakeInstrument instrument(true);
+    instrument.FailNext("pos", VI_ERROR_TMO);
+    CMonitorWindow window(instrument, {});
+    window.StartSampling();
+    QTRY_VERIFY_WITH_TIMEOUT(!window.IsSampling(), kWaitMs);
+    EXPECT_EQ(platform.Boxes(), std::vector<std::string>{"Time Out !"});
+    EXPECT_EQ(window.History().SampleCount(), 0u);
+    EXPECT_TRUE(window.StatusLabel()->text().contains("paused"));
+}
+
+TEST(Monitor, OnChangeFallsBackToThePeriodWhenVisaDeliversNoServiceRequests) {
+    CRecordingPlatform platform;
+    SimConnection sim(kFixedModule);
+    CMonitorWindow window(*sim.state.m_pInstrument, sim.state.m_visaLibraryNames);
+    auto* mode = window.findChild<QComboBox*>("mode");
+    ASSERT_NE(mode, nullptr);
+    if (window.OnChangeOffered()) {
+        // The library delivers service requests: sampling on change must deliver samples.
+        mode->setCurrentIndex(1);
+        window.StartSampling();
+        QTRY_VERIFY_WITH_TIMEOUT(window.StatusLabel()->text().contains("on change"), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(window.History().SampleCount() >= 1, kWaitMs);
+        GTEST_SKIP() << "the VISA library delivers service requests: no fallback to test";
+    }
+    EXPECT_TRUE(window.StatusLabel()->text().contains("On change is not offered"));
+    // Chosen anyway (the item is disabled for the user): the sampler falls back and says so.
+    mode->setCurrentIndex(1);
+    window.StartSampling();
+    QTRY_VERIFY_WITH_TIMEOUT(window.StatusLabel()->text().startsWith("On change is not available"),
+                             kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(window.History().SampleCount() >= 2, kWaitMs);
+    EXPECT_TRUE(window.StatusLabel()->text().endsWith("sampling every 100 ms."))
+        << window.StatusLabel()->text().toStdString();
+}
+
+TEST(Monitor, SamplesOnChangeWhenVisaDeliversServiceRequests) {
+    CRecordingPlatform platform;
+    SimConnection sim(kWalkingModule);
+    CMonitorWindow window(*sim.state.m_pInstrument, sim.state.m_visaLibraryNames);
+    if (!window.OnChangeOffered()) {
+        GTEST_SKIP() << "the VISA library has no viEnableEvent/viWaitOnEvent";
+    }
+    window.findChild<QComboBox*>("mode")->setCurrentIndex(1);
+    window.StartSampling();
+    QTRY_VERIFY_WITH_TIMEOUT(window.History().SampleCount() >= 5, kWaitMs);
+    EXPECT_EQ(window.StatusLabel()->text(), "Sampling on change (service requests).");
+}
+
+TEST(Monitor, AFailedSaveSaysWhyAndKeepsTheRecording) {
+    CRecordingPlatform platform;
+    CFakeInstrument instrument;
+    CMonitorWindow window(instrument, {});
+    window.StartRecording();
+    window.AddSample(MakeSample(0, {1, 2, 3, 4}));
+    window.AddSample(MakeSample(10000, {0, 2, 3, 4}, {}, {1, 0, 0, 0}));
+    window.StopRecording();
+    ASSERT_TRUE(std::filesystem::exists("/dev/full"));
+    EXPECT_EQ(window.SaveTo("/dev/full"), "cannot write /dev/full: No space left on device");
+    ASSERT_EQ(platform.Boxes().size(), 1u);
+    EXPECT_EQ(platform.Boxes()[0].rfind("cannot write /dev/full", 0), 0u);
+    EXPECT_EQ(window.Recording().SampleCount(), 2u) << "kept for another try";
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("sfp-monitor-" + std::to_string(::getpid()) + ".csv"))
+                                 .string();
+    EXPECT_EQ(window.SaveTo(QString::fromStdString(path)), "");
+    std::ifstream in(path);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3) << text;
+    EXPECT_NE(text.find("\n0.010000,0,0,1,2,0,0,3,0,0,4,0,0\n"), std::string::npos) << text;
+    std::filesystem::remove(path);
+}
+
+TEST(Monitor, TheSystemMenuOpensOneMonitorWhichClosesWithTheFrame) {
+    CRecordingPlatform platform;
+    CSfpApp app;
+    app.m_pInstrument = std::make_unique<CEmulatedInstrument>();
+    app.InitInstance();
+    QPointer<CMainFrame> frame = app.m_pMainWnd;
+    ASSERT_NE(frame.data(), nullptr);
+    frame->MenuItem(ID_CHANNEL_MONITOR)->trigger();
+    QPointer<CMonitorWindow> monitor = frame->Monitor();
+    ASSERT_NE(monitor.data(), nullptr);
+    EXPECT_TRUE(monitor->isVisible());
+    EXPECT_TRUE(monitor->isWindow());
+    EXPECT_FALSE(monitor->isModal());
+    EXPECT_EQ(monitor->windowTitle(), "AQ K3310 Channel Monitor");
+    EXPECT_NE(monitor->minimumSize(), monitor->maximumSize()) << "resizable";
+    EXPECT_TRUE(monitor->IsSampling());
+    // The emulated instrument reads 65535 everywhere and has no edges.
+    QTRY_VERIFY_WITH_TIMEOUT(monitor->Lamps()->States().HasSample(), kWaitMs);
+    EXPECT_EQ(monitor->Lamps()->States().Level(63), 1);
+
+    monitor->hide();
+    frame->MenuItem(ID_CHANNEL_MONITOR)->trigger();
+    EXPECT_EQ(frame->Monitor(), monitor.data()) << "one at a time";
+    EXPECT_TRUE(monitor->isVisible());
+
+    frame->DestroyWindow();
+    EXPECT_EQ(monitor.data(), nullptr) << "closed with the main frame";
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
