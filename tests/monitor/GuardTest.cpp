@@ -44,6 +44,9 @@ private:
 };
 
 class CPortOnePanel : public CPanelReadings {
+public:
+    explicit CPortOnePanel(IPanelHost& host) : CPanelReadings(host) {}
+
 protected:
     int GetCheckedRadioButton(int first, int /*last*/) const override {
         return first == IDC_PORT0 ? IDC_PORT0 + 1 : IDC_DEC;
@@ -64,7 +67,7 @@ TEST(InstrumentGuard, PanelAndMonitorReadingsNeverInterleave) {
     int samples = 0;
     QObject::connect(&sampler, &CSampler::SampleReady, [&samples] { ++samples; });
     sampler.Start(CSampler::Mode::Period, 10);
-    CPortOnePanel panel;
+    CPortOnePanel panel(app);
     QElapsedTimer clock;
     clock.start();
     // The panel reads without pause until the monitor has taken its samples among them.
