@@ -16,6 +16,9 @@ sim::CBus& Bus() {
     return sim::CBus::Instance();
 }
 
+// What a formatted read held back is dropped by viClear and viFlush.
+void DiscardFormatted(ViSession /*vi*/) {}
+
 }  // namespace
 
 // Test builds leave out one function at a time (SIM_OMIT_<name>) to check how callers cope.
@@ -43,8 +46,8 @@ static_assert(std::is_same_v<decltype(&viFindNext), ViFindNextFn>);
 
 #if !defined(SIM_OMIT_viOpen)
 SIM_EXPORT ViStatus SFP_VI_CALL viOpen(ViSession rm, const ViChar* name, ViAccessMode mode,
-                                       ViUInt32 /*openTimeout*/, ViSession* vi) {
-    return Guarded([&] { return Bus().Open(rm, name, mode, vi); });
+                                       ViUInt32 openTimeout, ViSession* vi) {
+    return Guarded([&] { return Bus().Open(rm, name, mode, openTimeout, vi); });
 }
 static_assert(std::is_same_v<decltype(&viOpen), ViOpenFn>);
 #endif
@@ -113,3 +116,142 @@ SIM_EXPORT ViInt32 SFP_VI_CALL simOpenSessionCount() {
 }
 static_assert(std::is_same_v<decltype(&simTrace), SimTraceFn>);
 static_assert(std::is_same_v<decltype(&simOpenSessionCount), SimOpenSessionCountFn>);
+
+// The rest of VISA's interface, which the program itself does not bind.
+SIM_EXPORT ViStatus SFP_VI_CALL viParseRsrc(ViSession rm, const ViChar* name, ViUInt16* type,
+                                            ViUInt16* number) {
+    return Guarded(
+        [&] { return Bus().ParseRsrc(rm, name, type, number, nullptr, nullptr, nullptr); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viParseRsrcEx(ViSession rm, const ViChar* name, ViUInt16* type,
+                                              ViUInt16* number, ViChar* resourceClass,
+                                              ViChar* unaliased, ViChar* alias) {
+    return Guarded(
+        [&] { return Bus().ParseRsrc(rm, name, type, number, resourceClass, unaliased, alias); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viReadSTB(ViSession vi, ViUInt16* status) {
+    return Guarded([&] { return Bus().ReadSTB(vi, status); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viClear(ViSession vi) {
+    return Guarded([&]() -> ViStatus {
+        const ViStatus status = Bus().Clear(vi);
+        if (status >= 0) {
+            DiscardFormatted(vi);
+        }
+        return status;
+    });
+}
+
+// Mask bits of viFlush.
+constexpr ViUInt16 kFlushReadBits = 0x01 | 0x04 | 0x10 | 0x40;
+constexpr ViUInt16 kFlushAllBits = 0xFF;
+
+SIM_EXPORT ViStatus SFP_VI_CALL viFlush(ViSession vi, ViUInt16 mask) {
+    return Guarded([&]() -> ViStatus {
+        if (!Bus().IsInstrument(vi)) {
+            return VI_ERROR_INV_OBJECT;
+        }
+        if (mask == 0 || (mask & ~kFlushAllBits) != 0) {
+            return ViStatusFromBits(0xBFFF003D);  // VI_ERROR_INV_MASK
+        }
+        // Writes leave at once, so only what the formatted reads hold back can be discarded.
+        if ((mask & kFlushReadBits) != 0) {
+            DiscardFormatted(vi);
+        }
+        return VI_SUCCESS;
+    });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viAssertTrigger(ViSession vi, ViUInt16 protocol) {
+    return Guarded([&] { return Bus().AssertTrigger(vi, protocol); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viLock(ViSession vi, ViAccessMode type, ViUInt32 timeout,
+                                       ViKeyId requestedKey, ViChar* accessKey) {
+    return Guarded([&] { return Bus().Lock(vi, type, timeout, requestedKey, accessKey); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viUnlock(ViSession vi) {
+    return Guarded([&] { return Bus().Unlock(vi); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viEnableEvent(ViSession vi, ViEventType type, ViUInt16 mechanism,
+                                              ViEventFilter /*context*/) {
+    return Guarded([&] { return Bus().EnableEvent(vi, type, mechanism); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viDisableEvent(ViSession vi, ViEventType type, ViUInt16 mechanism) {
+    return Guarded([&] { return Bus().DisableEvent(vi, type, mechanism); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viDiscardEvents(ViSession vi, ViEventType type,
+                                                ViUInt16 mechanism) {
+    return Guarded([&] { return Bus().DiscardEvents(vi, type, mechanism); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viWaitOnEvent(ViSession vi, ViEventType type, ViUInt32 timeout,
+                                              ViEventType* outType, ViEvent* outContext) {
+    return Guarded([&] { return Bus().WaitOnEvent(vi, type, timeout, outType, outContext); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viInstallHandler(ViSession vi, ViEventType type,
+                                                 sim::EventHandler handler, ViAddr user) {
+    return Guarded([&] { return Bus().InstallHandler(vi, type, handler, user); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viUninstallHandler(ViSession vi, ViEventType type,
+                                                   sim::EventHandler handler, ViAddr user) {
+    return Guarded([&] { return Bus().UninstallHandler(vi, type, handler, user); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viIn8(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                      ViUInt8* value) {
+    return Guarded([&]() -> ViStatus {
+        ViUInt32 wide = 0;
+        const ViStatus status = Bus().In(vi, space, offset, 8, value != nullptr ? &wide : nullptr);
+        if (status >= 0) {
+            *value = static_cast<ViUInt8>(wide);
+        }
+        return status;
+    });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viIn16(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                       ViUInt16* value) {
+    return Guarded([&]() -> ViStatus {
+        ViUInt32 wide = 0;
+        const ViStatus status = Bus().In(vi, space, offset, 16, value != nullptr ? &wide : nullptr);
+        if (status >= 0) {
+            *value = static_cast<ViUInt16>(wide);
+        }
+        return status;
+    });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viIn32(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                       ViUInt32* value) {
+    return Guarded([&] { return Bus().In(vi, space, offset, 32, value); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viOut8(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                       ViUInt8 value) {
+    return Guarded([&] { return Bus().Out(vi, space, offset, 8, value); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viOut16(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                        ViUInt16 value) {
+    return Guarded([&] { return Bus().Out(vi, space, offset, 16, value); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viOut32(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                        ViUInt32 value) {
+    return Guarded([&] { return Bus().Out(vi, space, offset, 32, value); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viMoveIn16(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                           ViBusSize length, ViUInt16* buffer) {
+    return Guarded([&] { return Bus().MoveIn16(vi, space, offset, length, buffer); });
+}
