@@ -59,6 +59,8 @@ constexpr ViStatus VI_ERROR_NSUP_OPER = ViStatusFromBits(0xBFFF0067);
 constexpr ViStatus VI_ERROR_RSRC_BUSY = ViStatusFromBits(0xBFFF0072);
 constexpr ViStatus VI_ERROR_INV_ACC_MODE = ViStatusFromBits(0xBFFF0013);
 constexpr ViStatus VI_ERROR_RSRC_LOCKED = ViStatusFromBits(0xBFFF000F);
+constexpr ViStatus VI_ERROR_INV_FMT = ViStatusFromBits(0xBFFF003F);
+constexpr ViStatus VI_ERROR_NSUP_FMT = ViStatusFromBits(0xBFFF0041);
 
 // Statuses common to VXIplug&play instrument drivers (the 0xBFFC0000 range).
 constexpr ViStatus VI_ERROR_PARAMETER1 = ViStatusFromBits(0xBFFC0001);
