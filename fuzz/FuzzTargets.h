@@ -9,3 +9,4 @@ void FuzzOptions(const std::uint8_t* data, std::size_t size);
 void FuzzReadout(const std::uint8_t* data, std::size_t size);
 void FuzzIdentification(const std::uint8_t* data, std::size_t size);
 void FuzzScenario(const std::uint8_t* data, std::size_t size);
+void FuzzFormat(const std::uint8_t* data, std::size_t size);

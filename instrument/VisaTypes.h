@@ -90,6 +90,8 @@ constexpr ViStatus VI_ERROR_INV_OFFSET = ViStatusFromBits(0xBFFF0051);
 constexpr ViStatus VI_ERROR_INV_WIDTH = ViStatusFromBits(0xBFFF0052);
 constexpr ViStatus VI_ERROR_INV_LENGTH = ViStatusFromBits(0xBFFF0083);
 constexpr ViStatus VI_ERROR_SESN_NLOCKED = ViStatusFromBits(0xBFFF009C);
+constexpr ViStatus VI_ERROR_INV_FMT = ViStatusFromBits(0xBFFF003F);
+constexpr ViStatus VI_ERROR_NSUP_FMT = ViStatusFromBits(0xBFFF0041);
 
 // Statuses common to VXIplug&play instrument drivers (the 0xBFFC0000 range).
 constexpr ViStatus VI_ERROR_PARAMETER1 = ViStatusFromBits(0xBFFC0001);

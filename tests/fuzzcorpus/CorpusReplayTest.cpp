@@ -37,3 +37,6 @@ TEST(FuzzCorpus, IdentificationReplay) {
 TEST(FuzzCorpus, ScenarioReplay) {
     EXPECT_GT(Replay("scenario", FuzzScenario), 0);
 }
+TEST(FuzzCorpus, FormatReplay) {
+    EXPECT_GT(Replay("format", FuzzFormat), 0);
+}
