@@ -681,6 +681,18 @@ int CBus::OpenSessionCount() {
     return static_cast<int>(m_sessions.size());
 }
 
+std::shared_ptr<void> CBus::Attachment(ViSession vi, std::shared_ptr<void> (*make)()) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Session* session = Find(vi, Session::Kind::Instrument);
+    if (session == nullptr) {
+        return nullptr;
+    }
+    if (!session->attachment) {
+        session->attachment = make();
+    }
+    return session->attachment;
+}
+
 bool CBus::IsInstrument(ViSession vi) {
     std::lock_guard<std::mutex> lock(m_mutex);
     return Find(vi, Session::Kind::Instrument) != nullptr;

@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -69,8 +70,11 @@ public:
     ViStatus MoveIn16(ViSession vi, ViUInt16 space, ViBusAddress offset, ViBusSize length,
                       ViUInt16* buffer);
     ViStatus StatusDesc(ViStatus status, ViChar* text);
-    // Whether vi is an open instrument session (the formatted I/O keeps state per session).
+    // Whether vi is an open instrument session.
     bool IsInstrument(ViSession vi);
+    // State the library keeps beside an instrument session (the formatted I/O's buffer): made
+    // by make on first use, dropped with the session. Null for anything but an open instrument.
+    std::shared_ptr<void> Attachment(ViSession vi, std::shared_ptr<void> (*make)());
 
     // For tests: what the library was asked since the scenario was loaded, one call a line
     // ("open NAME", "attr NAME slot", "write NAME TEXT", "read NAME", "close NAME"); line
@@ -126,6 +130,7 @@ private:
         std::size_t suspended = 0;
         std::vector<std::pair<EventHandler, ViAddr>> handlers;
         ViEventType eventType = 0;  // event context
+        std::shared_ptr<void> attachment;
     };
     struct Call {
         EventHandler handler;
