@@ -194,7 +194,7 @@ ViStatus CBus::ReadSTB(ViSession vi, ViUInt16* status) {
         return VI_ERROR_INV_PARAMETER;
     }
     const std::shared_ptr<Resource> resource = session->resource;
-    resource->device->Advance(NowMs());
+    resource->device->CatchUp(NowMs());
     Deliver(resource);
     *status = resource->device->IsModule() ? resource->device->StatusByte() : 0;
     return VI_SUCCESS;
@@ -517,7 +517,7 @@ void CBus::Work() {
             continue;
         }
         for (const auto& resource : watched) {
-            resource->device->Advance(now);
+            resource->device->CatchUp(now);
             Deliver(resource);
         }
     }
@@ -557,7 +557,7 @@ ViStatus CBus::EnableEvent(ViSession vi, ViEventType type, ViUInt16 mechanism) {
         }
     }
     Record("enable " + session->resource->scenario.name);
-    session->resource->device->Advance(NowMs());
+    session->resource->device->CatchUp(NowMs());
     session->resource->requesting = session->resource->device->RequestsService();
     EnsureWorker();
     m_wake.notify_all();

@@ -162,6 +162,12 @@ std::uint16_t CDevice::Register(std::size_t offset) const {
     }
 }
 
+void CDevice::CatchUp(long long nowMs) {
+    if (m_isModule && m_module.stepMs != 0) {
+        Advance(nowMs);
+    }
+}
+
 void CDevice::Advance(long long nowMs) {
     if (m_module.stepMs == 0) {
         Step();

@@ -29,8 +29,8 @@ public:
     };
     Outcome Execute(const std::string& message, long long nowMs);
 
-    // Steps the inputs up to this time (real-time scenarios only).
-    void Advance(long long nowMs);
+    // Steps the inputs up to this time; nothing when they step on commands.
+    void CatchUp(long long nowMs);
     // When the inputs step next; -1 when they step only on commands.
     long long NextStepMs() const;
     std::uint8_t StatusByte() const;
@@ -46,6 +46,7 @@ public:
     std::uint16_t Port(int port) const { return m_value[static_cast<std::size_t>(port)]; }
 
 private:
+    void Advance(long long nowMs);
     void Step();
     void PushError(std::int32_t code, const std::string& text);
     void ResetInputs(long long nowMs);
