@@ -40,3 +40,6 @@ TEST(FuzzCorpus, ScenarioReplay) {
 TEST(FuzzCorpus, FormatReplay) {
     EXPECT_GT(Replay("format", FuzzFormat), 0);
 }
+TEST(FuzzCorpus, ResourceNameReplay) {
+    EXPECT_GT(Replay("resourcename", FuzzResourceName), 0);
+}
