@@ -426,4 +426,53 @@ TEST_F(VisaConformance, ControlBytesFromScenarioAreEscapedInMessages) {
     }
 }
 
+TEST_F(VisaConformance, BadInputGetsAStatus) {
+    CScenarioFile scenario(kFixedModule);
+    const ViSession rm = OpenRm();
+    const ViSession vi = Open(rm);
+    ViFindList list = VI_NULL;
+    ViUInt32 count = 0;
+    ViChar name[VI_FIND_BUFLEN];
+    ASSERT_EQ(visa.viFindRsrc(rm, "?*", &list, &count, name), VI_SUCCESS);
+    ASSERT_EQ(visa.viClose(list), VI_SUCCESS);
+    const ViSession closed = Open(rm);
+    ASSERT_EQ(visa.viClose(closed), VI_SUCCESS);
+    ViUInt16 word = 0;
+    ViEventType type = 0;
+    const struct {
+        const char* what;
+        ViStatus status;
+        ViStatus expected;
+    } cases[] = {
+        {"find list after close", visa.viFindNext(list, name), VI_ERROR_INV_OBJECT},
+        {"closed session read", visa.viRead(closed, reinterpret_cast<ViByte*>(name), 1, &count),
+         VI_ERROR_INV_OBJECT},
+        {"closed session lock", more.viLock(closed, VI_EXCLUSIVE_LOCK, 0, nullptr, nullptr),
+         VI_ERROR_INV_OBJECT},
+        {"resource manager read", visa.viRead(rm, reinterpret_cast<ViByte*>(name), 1, &count),
+         VI_ERROR_NSUP_OPER},
+        {"foreign handle", more.viReadSTB(0x7FFFFFF0, &word), VI_ERROR_INV_OBJECT},
+        {"null read buffer", visa.viRead(vi, nullptr, 10, &count), VI_ERROR_USER_BUF},
+        {"null write buffer", visa.viWrite(vi, nullptr, 10, &count), VI_ERROR_USER_BUF},
+        {"null status byte", more.viReadSTB(vi, nullptr), VI_ERROR_INV_PARAMETER},
+        {"null register value", more.viIn16(vi, VI_A16_SPACE, 0, nullptr), VI_ERROR_INV_PARAMETER},
+        {"shared lock without key buffer", more.viLock(vi, VI_SHARED_LOCK, 0, nullptr, nullptr),
+         VI_ERROR_INV_ACCESS_KEY},
+        {"lock type", more.viLock(vi, 7, 0, nullptr, nullptr), VI_ERROR_INV_LOCK_TYPE},
+        {"event type", more.viEnableEvent(vi, 0x3FFF2009, VI_QUEUE, 0), VI_ERROR_INV_EVENT},
+        {"mechanism", more.viEnableEvent(vi, VI_EVENT_SERVICE_REQ, VI_HNDLR | VI_SUSPEND_HNDLR, 0),
+         VI_ERROR_INV_MECH},
+        {"handler not installed", more.viEnableEvent(vi, VI_EVENT_SERVICE_REQ, VI_HNDLR, 0),
+         VI_ERROR_HNDLR_NINSTALLED},
+        {"null handler", more.viInstallHandler(vi, VI_EVENT_SERVICE_REQ, nullptr, nullptr),
+         VI_ERROR_INV_HNDLR_REF},
+        {"wait without enable", more.viWaitOnEvent(vi, VI_EVENT_SERVICE_REQ, 0, &type, nullptr),
+         VI_ERROR_NENABLED},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.status, c.expected) << c.what;
+    }
+    visa.viClose(rm);
+}
+
 }  // namespace
