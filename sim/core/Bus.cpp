@@ -82,6 +82,14 @@ CBus& CBus::Instance() {
 }
 
 CBus::~CBus() {
+#if defined(_WIN32)
+    // Only at the end of the process once the thread ran (the library is pinned): Windows has
+    // already ended every other thread, maybe inside the lock, so it is not touched.
+    if (m_worker.joinable()) {
+        m_worker.detach();
+        return;
+    }
+#endif
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stop = true;

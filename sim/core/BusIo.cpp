@@ -5,6 +5,10 @@
 
 #include "sim/core/Bus.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace sim {
 
 namespace {
@@ -473,9 +477,17 @@ void CBus::Dispatch(ViSession vi, Session& session) {
 }
 
 void CBus::EnsureWorker() {
-    if (!m_worker.joinable()) {
-        m_worker = std::thread([this] { Work(); });
+    if (m_worker.joinable()) {
+        return;
     }
+#if defined(_WIN32)
+    // Windows runs a library's destructors under the loader lock, where no thread can end:
+    // once the thread runs, the library stays loaded to the end of the process.
+    HMODULE self = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&KnownEvent), &self);
+#endif
+    m_worker = std::thread([this] { Work(); });
 }
 
 void CBus::Work() {
