@@ -53,8 +53,8 @@ bool HostName(const std::string& text) {
         return false;
     }
     for (const char c : text) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_' &&
-            c != ':' && c != '[' && c != ']') {
+        // No ':' (so no IPv6 literal): a field must never merge with the "::" around it.
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_') {
             return false;
         }
     }
@@ -163,12 +163,7 @@ bool Usb(const std::vector<std::string>& parts, ResourceName* name) {
     return true;
 }
 
-}  // namespace
-
-bool ParseResourceName(const std::string& text, ResourceName* name) {
-    if (text.empty() || text.size() > kMaxResourceNameLength) {
-        return false;
-    }
+bool ParseParts(const std::string& text, ResourceName* name) {
     *name = ResourceName();
     const std::vector<std::string> parts = Split(text);
     const std::string head = Upper(parts.front());
@@ -207,6 +202,14 @@ bool ParseResourceName(const std::string& text, ResourceName* name) {
         }
     }
     return false;
+}
+
+}  // namespace
+
+// The expanded name must be a valid name too: no longer than any other.
+bool ParseResourceName(const std::string& text, ResourceName* name) {
+    return !text.empty() && text.size() <= kMaxResourceNameLength && ParseParts(text, name) &&
+           name->canonical.size() <= kMaxResourceNameLength;
 }
 
 }  // namespace sim
