@@ -10,3 +10,5 @@ void FuzzReadout(const std::uint8_t* data, std::size_t size);
 void FuzzIdentification(const std::uint8_t* data, std::size_t size);
 void FuzzScenario(const std::uint8_t* data, std::size_t size);
 void FuzzVxi11Request(const std::uint8_t* data, std::size_t size);
+void FuzzFormat(const std::uint8_t* data, std::size_t size);
+void FuzzResourceName(const std::uint8_t* data, std::size_t size);

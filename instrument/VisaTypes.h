@@ -26,6 +26,16 @@ using ViUInt32 = std::uint32_t;
 using ViBoolean = std::uint16_t;
 using ViChar = char;
 using ViByte = unsigned char;
+using ViUInt8 = std::uint8_t;
+using ViInt8 = std::int8_t;
+using ViEventType = std::uint32_t;
+using ViEvent = std::uint32_t;
+using ViKeyId = const char*;
+using ViBusAddress = std::conditional_t<sizeof(void*) == 8, std::uint64_t, std::uint32_t>;
+using ViBusSize = ViBusAddress;
+using ViVersion = std::uint32_t;
+using ViAddr = void*;
+using ViEventFilter = std::uint32_t;
 // Wide enough for any attribute value: 64 bits where pointers are.
 using ViAttrState = std::conditional_t<sizeof(void*) == 8, std::uint64_t, std::uint32_t>;
 
@@ -37,6 +47,14 @@ constexpr ViStatus ViStatusFromBits(std::uint32_t bits) {
 
 constexpr ViStatus VI_SUCCESS = 0;
 constexpr ViSession VI_NULL = 0;
+constexpr ViStatus VI_SUCCESS_EVENT_EN = ViStatusFromBits(0x3FFF0002);
+constexpr ViStatus VI_SUCCESS_EVENT_DIS = ViStatusFromBits(0x3FFF0003);
+constexpr ViStatus VI_SUCCESS_QUEUE_EMPTY = ViStatusFromBits(0x3FFF0004);
+constexpr ViStatus VI_SUCCESS_NESTED_SHARED = ViStatusFromBits(0x3FFF0099);
+constexpr ViStatus VI_SUCCESS_NESTED_EXCLUSIVE = ViStatusFromBits(0x3FFF009A);
+constexpr ViStatus VI_SUCCESS_QUEUE_NEMPTY = ViStatusFromBits(0x3FFF0080);
+constexpr ViStatus VI_WARN_QUEUE_OVERFLOW = ViStatusFromBits(0x3FFF000C);
+constexpr ViStatus VI_WARN_CONFIG_NLOADED = ViStatusFromBits(0x3FFF0077);
 constexpr ViStatus VI_SUCCESS_TERM_CHAR = ViStatusFromBits(0x3FFF0005);
 constexpr ViStatus VI_SUCCESS_MAX_CNT = ViStatusFromBits(0x3FFF0006);
 constexpr ViStatus VI_SUCCESS_DEV_NPRESENT = ViStatusFromBits(0x3FFF007D);
@@ -59,6 +77,21 @@ constexpr ViStatus VI_ERROR_NSUP_OPER = ViStatusFromBits(0xBFFF0067);
 constexpr ViStatus VI_ERROR_RSRC_BUSY = ViStatusFromBits(0xBFFF0072);
 constexpr ViStatus VI_ERROR_INV_ACC_MODE = ViStatusFromBits(0xBFFF0013);
 constexpr ViStatus VI_ERROR_RSRC_LOCKED = ViStatusFromBits(0xBFFF000F);
+constexpr ViStatus VI_ERROR_ATTR_READONLY = ViStatusFromBits(0xBFFF001F);
+constexpr ViStatus VI_ERROR_INV_LOCK_TYPE = ViStatusFromBits(0xBFFF0020);
+constexpr ViStatus VI_ERROR_INV_ACCESS_KEY = ViStatusFromBits(0xBFFF0021);
+constexpr ViStatus VI_ERROR_INV_EVENT = ViStatusFromBits(0xBFFF0026);
+constexpr ViStatus VI_ERROR_INV_MECH = ViStatusFromBits(0xBFFF0027);
+constexpr ViStatus VI_ERROR_HNDLR_NINSTALLED = ViStatusFromBits(0xBFFF0028);
+constexpr ViStatus VI_ERROR_INV_HNDLR_REF = ViStatusFromBits(0xBFFF0029);
+constexpr ViStatus VI_ERROR_NENABLED = ViStatusFromBits(0xBFFF002F);
+constexpr ViStatus VI_ERROR_INV_SPACE = ViStatusFromBits(0xBFFF004E);
+constexpr ViStatus VI_ERROR_INV_OFFSET = ViStatusFromBits(0xBFFF0051);
+constexpr ViStatus VI_ERROR_INV_WIDTH = ViStatusFromBits(0xBFFF0052);
+constexpr ViStatus VI_ERROR_INV_LENGTH = ViStatusFromBits(0xBFFF0083);
+constexpr ViStatus VI_ERROR_SESN_NLOCKED = ViStatusFromBits(0xBFFF009C);
+constexpr ViStatus VI_ERROR_INV_FMT = ViStatusFromBits(0xBFFF003F);
+constexpr ViStatus VI_ERROR_NSUP_FMT = ViStatusFromBits(0xBFFF0041);
 
 // Statuses common to VXIplug&play instrument drivers (the 0xBFFC0000 range).
 constexpr ViStatus VI_ERROR_PARAMETER1 = ViStatusFromBits(0xBFFC0001);
@@ -71,6 +104,50 @@ constexpr ViStatus VI_ERROR_INV_RESPONSE = ViStatusFromBits(0xBFFC0012);
 constexpr ViStatus STATUS_INSTRUMENT_ERROR = ViStatusFromBits(0xBFFC0D07);
 
 constexpr ViAttr VI_ATTR_INTF_TYPE = 0x3FFF0171;
+constexpr ViAttr VI_ATTR_RSRC_CLASS = 0xBFFF0001;
+constexpr ViAttr VI_ATTR_RSRC_NAME = 0xBFFF0002;
+constexpr ViAttr VI_ATTR_RSRC_IMPL_VERSION = 0x3FFF0003;
+constexpr ViAttr VI_ATTR_RSRC_LOCK_STATE = 0x3FFF0004;
+constexpr ViAttr VI_ATTR_MAX_QUEUE_LENGTH = 0x3FFF0005;
+constexpr ViAttr VI_ATTR_USER_DATA = 0x3FFF0007;  // 32 bits
+constexpr ViAttr VI_ATTR_USER_DATA_64 = 0x3FFF000A;
+constexpr ViAttr VI_ATTR_SEND_END_EN = 0x3FFF0016;
+constexpr ViAttr VI_ATTR_TERMCHAR = 0x3FFF0018;
+constexpr ViAttr VI_ATTR_SUPPRESS_END_EN = 0x3FFF0036;
+constexpr ViAttr VI_ATTR_TERMCHAR_EN = 0x3FFF0038;
+constexpr ViAttr VI_ATTR_MAINFRAME_LA = 0x3FFF0070;
+constexpr ViAttr VI_ATTR_MANF_NAME = 0xBFFF0072;
+constexpr ViAttr VI_ATTR_MODEL_NAME = 0xBFFF0077;
+constexpr ViAttr VI_ATTR_VXI_LA = 0x3FFF00D5;
+constexpr ViAttr VI_ATTR_RSRC_SPEC_VERSION = 0x3FFF0170;
+constexpr ViAttr VI_ATTR_GPIB_PRIMARY_ADDR = 0x3FFF0172;
+constexpr ViAttr VI_ATTR_RSRC_MANF_NAME = 0xBFFF0174;
+constexpr ViAttr VI_ATTR_RSRC_MANF_ID = 0x3FFF0175;
+constexpr ViAttr VI_ATTR_INTF_NUM = 0x3FFF0176;
+constexpr ViAttr VI_ATTR_EVENT_TYPE = 0x3FFF4010;
+
+constexpr ViEventType VI_EVENT_SERVICE_REQ = 0x3FFF200B;
+constexpr ViEventType VI_ALL_ENABLED_EVENTS = 0x3FFF7FFF;
+constexpr ViUInt16 VI_QUEUE = 1;
+constexpr ViUInt16 VI_HNDLR = 2;
+constexpr ViUInt16 VI_SUSPEND_HNDLR = 4;
+constexpr ViUInt16 VI_ALL_MECH = 0xFFFF;
+
+constexpr ViAccessMode VI_NO_LOCK = 0;
+constexpr ViAccessMode VI_EXCLUSIVE_LOCK = 1;
+constexpr ViAccessMode VI_SHARED_LOCK = 2;
+constexpr ViAccessMode VI_LOAD_CONFIG = 4;
+
+constexpr ViUInt32 VI_TMO_IMMEDIATE = 0;
+constexpr ViUInt32 VI_TMO_INFINITE = 0xFFFFFFFF;
+
+constexpr ViUInt16 VI_A16_SPACE = 1;
+constexpr ViUInt16 VI_A24_SPACE = 2;
+constexpr ViUInt16 VI_A32_SPACE = 3;
+constexpr ViUInt16 VI_A64_SPACE = 4;
+
+constexpr ViBoolean VI_TRUE = 1;
+constexpr ViBoolean VI_FALSE = 0;
 constexpr ViAttr VI_ATTR_MANF_ID = 0x3FFF00D9;
 constexpr ViAttr VI_ATTR_MODEL_CODE = 0x3FFF00DF;
 constexpr ViAttr VI_ATTR_SLOT = 0x3FFF00E8;

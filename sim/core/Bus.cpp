@@ -1,13 +1,10 @@
 #include "sim/core/Bus.h"
 
 #include <cctype>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "sim/core/DefaultScenario.h"
 #include "sim/core/StatusTable.h"
@@ -18,6 +15,10 @@ namespace sim {
 namespace {
 
 constexpr std::size_t kMaxTraceLines = 10000;
+constexpr ViVersion kSpecVersion = 0x00500800;  // VISA 5.8
+constexpr ViVersion kImplVersion = 0x00010000;
+constexpr ViUInt16 kLibraryManufacturerId = 0x0FFF;
+constexpr const char* kLibraryManufacturer = "AQ3310 soft front panel simulation";
 
 std::string Upper(std::string text) {
     for (char& c : text) {
@@ -57,6 +58,22 @@ void Store(void* out, T value) {
     std::memcpy(out, &value, sizeof(value));
 }
 
+// The field of "MAKER,MODEL,SERIAL,VERSION" at index.
+std::string IdnField(const std::optional<std::string>& idn, int index) {
+    if (!idn.has_value()) {
+        return std::string();
+    }
+    std::string::size_type begin = 0;
+    for (int i = 0; i < index; ++i) {
+        begin = idn->find(',', begin);
+        if (begin == std::string::npos) {
+            return std::string();
+        }
+        ++begin;
+    }
+    return idn->substr(begin, idn->find(',', begin) - begin);
+}
+
 }  // namespace
 
 CBus& CBus::Instance() {
@@ -64,91 +81,116 @@ CBus& CBus::Instance() {
     return bus;
 }
 
+CBus::~CBus() {
+#if defined(_WIN32)
+    // Only at the end of the process once the thread ran (the library is pinned): Windows has
+    // already ended every other thread, maybe inside the lock, so it is not touched.
+    if (m_worker.joinable()) {
+        m_worker.detach();
+        return;
+    }
+#endif
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
+}
+
 long long CBus::NowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-void CBus::Record(const std::string& line) {
+void CBus::Record(std::string line) {
     if (m_trace.size() >= kMaxTraceLines) {
         m_trace.erase(m_trace.begin(), m_trace.begin() + kMaxTraceLines / 2);
     }
-    m_trace.push_back(line);
+    m_trace.push_back(std::move(line));
 }
 
 // Read at every viOpenDefaultRM: a scenario named by a different path or with different
-// content replaces the one in force, and so does any scenario when no session is open, so one
-// process can run one scenario after another, each from its start.
+// content is in force for the sessions opened from then on; sessions already open keep their
+// devices. With no session open, any scenario starts afresh, so one process can run one
+// scenario after another, each from its start.
 void CBus::LoadScenarioIfNeeded() {
     const char* path = std::getenv(kScenarioVariable);
     std::string label = "<built-in scenario>";
-    std::string text = DefaultScenarioText();
+    std::string text;
     std::string readError;
     if (path != nullptr && *path != '\0') {
         label = path;
-        std::ifstream file(path, std::ios::binary);
-        std::ostringstream content;
-        if (file) {
-            content << file.rdbuf();
-        } else {
-            readError = label + ":0: cannot read the scenario file (" + std::strerror(errno) + ")";
+        if (!ReadScenarioFile(path, &text, &readError)) {
+            readError = EscapeControls(readError);
         }
-        text = content.str();
+    } else {
+        text = DefaultScenarioText();
     }
-    const std::string key = label + '\n' + text;
-    if (m_loaded && key == m_key && (!m_sessions.empty() || !m_error.empty())) {
+    std::string key = label + '\n' + text;
+    if (m_current && key == m_current->key && (!m_sessions.empty() || !m_current->error.empty())) {
         return;
     }
     ParseResult parsed;
     if (readError.empty()) {
-        parsed = ParseScenario(text, label);
+        parsed = ParseScenario(text, EscapeControls(label));
     } else {
         parsed.error = readError;
     }
-    Load(key, parsed);
+    const bool changed = !m_current || key != m_current->key;
+    m_current = Load(key, parsed);
+    m_trace.clear();
+    if (!m_current->error.empty() && changed) {
+        std::fprintf(stderr, "simulated VISA: %s\n", m_current->error.c_str());
+    }
 }
 
-void CBus::Load(const std::string& key, const ParseResult& parsed) {
-    const bool changed = !m_loaded || key != m_key;
-    m_loaded = true;
-    m_key = key;
-    m_sessions.clear();
-    m_devices.clear();
-    m_trace.clear();
-    m_scenario = Scenario();
-    m_error = parsed.error;
+std::shared_ptr<CBus::Generation> CBus::Load(const std::string& key, const ParseResult& parsed) {
+    auto generation = std::make_shared<Generation>();
+    generation->key = key;
+    generation->error = parsed.error;
     if (!parsed.scenario.has_value()) {
-        if (changed) {
-            std::fprintf(stderr, "simulated VISA: %s\n", m_error.c_str());
-        }
-        return;
+        return generation;
     }
-    m_scenario = *parsed.scenario;
+    generation->scenario = *parsed.scenario;
     const long long now = NowMs();
-    for (const auto& resource : m_scenario.resources) {
-        DeviceState state;
-        state.device = std::make_unique<CDevice>(resource, now);
-        m_devices.push_back(std::move(state));
+    for (const auto& scenario : generation->scenario.resources) {
+        auto resource = std::make_shared<Resource>();
+        resource->scenario = scenario;
+        resource->parsed = ParseResourceName(scenario.name, &resource->name);
+        resource->device = std::make_unique<CDevice>(scenario, now);
+        const std::string name = resource->parsed ? resource->name.canonical : Upper(scenario.name);
+        generation->index.emplace(name, generation->resources.size());
+        generation->resources.push_back(std::move(resource));
     }
+    return generation;
+}
+
+CBus::Session* CBus::Find(ViObject vi) {
+    auto it = m_sessions.find(vi);
+    return it != m_sessions.end() ? &it->second : nullptr;
 }
 
 CBus::Session* CBus::Find(ViObject vi, Session::Kind kind) {
-    auto it = m_sessions.find(vi);
-    return it != m_sessions.end() && it->second.kind == kind ? &it->second : nullptr;
+    Session* session = Find(vi);
+    return session != nullptr && session->kind == kind ? session : nullptr;
 }
 
 ViSession CBus::NewSession(Session session) {
-    // Numbers are never handed out twice, so a stale session cannot reach a new one.
-    const ViSession vi = m_nextSession++;
-    if (m_nextSession == VI_NULL) {
-        m_nextSession = 1;
+    // A number still in use is never handed out again, even after the counter wraps.
+    while (m_nextSession == VI_NULL || m_sessions.count(m_nextSession) != 0) {
+        ++m_nextSession;
     }
+    const ViSession vi = m_nextSession++;
     m_sessions.emplace(vi, std::move(session));
     return vi;
 }
 
-const ResourceScenario& CBus::ResourceOf(const Session& session) const {
-    return m_scenario.resources[session.resource];
+void CBus::SetNextSessionNumber(ViSession next) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_nextSession = next;
 }
 
 ViStatus CBus::OpenDefaultRM(ViSession* rm) {
@@ -158,14 +200,16 @@ ViStatus CBus::OpenDefaultRM(ViSession* rm) {
     }
     *rm = VI_NULL;
     LoadScenarioIfNeeded();
-    if (!m_error.empty()) {
+    if (!m_current->error.empty()) {
         return VI_ERROR_SYSTEM_ERROR;
     }
-    if (m_scenario.defaultRmStatus < 0) {
-        return m_scenario.defaultRmStatus;
+    if (m_current->scenario.defaultRmStatus < 0) {
+        return m_current->scenario.defaultRmStatus;
     }
-    *rm = NewSession(Session(Session::Kind::ResourceManager));
-    return m_scenario.defaultRmStatus;
+    Session session(Session::Kind::ResourceManager, VI_NULL);
+    session.generation = m_current;
+    *rm = NewSession(std::move(session));
+    return m_current->scenario.defaultRmStatus;
 }
 
 ViStatus CBus::FindRsrc(ViSession rm, const ViChar* expression, ViFindList* findList,
@@ -177,24 +221,26 @@ ViStatus CBus::FindRsrc(ViSession rm, const ViChar* expression, ViFindList* find
     if (count != nullptr) {
         *count = 0;
     }
-    if (Find(rm, Session::Kind::ResourceManager) == nullptr) {
+    const Session* manager = Find(rm, Session::Kind::ResourceManager);
+    if (manager == nullptr) {
         return VI_ERROR_INV_OBJECT;
     }
-    if (expression == nullptr) {
+    if (expression == nullptr || ::strnlen(expression, kMaxPatternLength + 1) > kMaxPatternLength) {
         return VI_ERROR_INV_EXPR;
     }
     Record(std::string("find ") + expression);
-    if (m_scenario.findStatus < 0) {
-        return m_scenario.findStatus;
+    const std::shared_ptr<Generation> generation = manager->generation;
+    if (generation->scenario.findStatus < 0) {
+        return generation->scenario.findStatus;
     }
     Session list(Session::Kind::FindList, rm);
-    for (const auto& resource : m_scenario.resources) {
-        const PatternResult match = MatchVisaPattern(expression, resource.name);
+    for (const auto& resource : generation->resources) {
+        const PatternResult match = MatchVisaPattern(expression, resource->scenario.name);
         if (match == PatternResult::Invalid) {
             return VI_ERROR_INV_EXPR;
         }
         if (match == PatternResult::Match) {
-            list.names.push_back(resource.name);
+            list.names.push_back(resource->scenario.name);
         }
     }
     if (list.names.empty()) {
@@ -207,11 +253,12 @@ ViStatus CBus::FindRsrc(ViSession rm, const ViChar* expression, ViFindList* find
         *count = static_cast<ViUInt32>(list.names.size());
     }
     list.given = 1;
+    list.generation = generation;
     // As in VISA, a caller that does not take the find list gets none to close.
     if (findList != nullptr) {
         *findList = NewSession(std::move(list));
     }
-    return m_scenario.findStatus;
+    return generation->scenario.findStatus;
 }
 
 ViStatus CBus::FindNext(ViFindList findList, ViChar* name) {
@@ -223,8 +270,9 @@ ViStatus CBus::FindNext(ViFindList findList, ViChar* name) {
     if (name == nullptr) {
         return VI_ERROR_USER_BUF;
     }
-    if (m_scenario.findFailAfter.has_value() && list->given >= *m_scenario.findFailAfter) {
-        return m_scenario.findFailStatus;
+    const Scenario& scenario = list->generation->scenario;
+    if (scenario.findFailAfter.has_value() && list->given >= *scenario.findFailAfter) {
+        return scenario.findFailStatus;
     }
     if (list->given >= list->names.size()) {
         return VI_ERROR_RSRC_NFOUND;
@@ -233,39 +281,149 @@ ViStatus CBus::FindNext(ViFindList findList, ViChar* name) {
     return VI_SUCCESS;
 }
 
-ViStatus CBus::Open(ViSession rm, const ViChar* name, ViAccessMode mode, ViSession* vi) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (vi == nullptr) {
-        return VI_ERROR_INV_PARAMETER;
+ViStatus CBus::FindResource(const Generation& generation, const std::string& name,
+                            std::size_t* index) const {
+    ResourceName parsed;
+    const bool valid = ParseResourceName(name, &parsed);
+    auto it = generation.index.find(valid ? parsed.canonical : Upper(name));
+    if (it == generation.index.end() && valid) {
+        it = generation.index.find(Upper(name));
     }
-    *vi = VI_NULL;
-    if (Find(rm, Session::Kind::ResourceManager) == nullptr) {
+    // Some clients name a GPIB device without secondary addresses with secondary 0.
+    if (it == generation.index.end() && valid && parsed.interfaceType == VI_INTF_GPIB &&
+        parsed.secondary == 0) {
+        it = generation.index.find("GPIB" + std::to_string(parsed.board) +
+                                   "::" + std::to_string(parsed.address) + "::INSTR");
+    }
+    if (it == generation.index.end()) {
+        return valid ? VI_ERROR_RSRC_NFOUND : VI_ERROR_INV_RSRC_NAME;
+    }
+    *index = it->second;
+    return VI_SUCCESS;
+}
+
+ViStatus CBus::ParseRsrc(ViSession rm, const ViChar* name, ViUInt16* type, ViUInt16* number,
+                         ViChar* resourceClass, ViChar* unaliased, ViChar* alias) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Session* manager = Find(rm, Session::Kind::ResourceManager);
+    if (manager == nullptr) {
         return VI_ERROR_INV_OBJECT;
     }
-    if (name == nullptr || *name == '\0') {
+    if (name == nullptr || ::strnlen(name, kMaxResourceNameLength + 1) > kMaxResourceNameLength) {
         return VI_ERROR_INV_RSRC_NAME;
     }
-    if ((mode & ~ViAccessMode{7}) != 0) {
-        return VI_ERROR_INV_ACC_MODE;
-    }
-    const std::string wanted = Upper(name);
-    Record("open " + std::string(name));
-    for (std::size_t i = 0; i < m_scenario.resources.size(); ++i) {
-        const ResourceScenario& resource = m_scenario.resources[i];
-        const std::string known = Upper(resource.name);
-        // VISA accepts a name without its resource class; INSTR is the default.
-        if (wanted != known && wanted + "::INSTR" != known) {
-            continue;
+    ResourceName parsed;
+    if (!ParseResourceName(name, &parsed)) {
+        // A name the scenario lists as it stands, though VISA would not parse it.
+        std::size_t index = 0;
+        if (FindResource(*manager->generation, name, &index) != VI_SUCCESS) {
+            return VI_ERROR_INV_RSRC_NAME;
         }
-        if (resource.openStatus < 0) {
-            return resource.openStatus;
+        const ResourceScenario& scenario = manager->generation->resources[index]->scenario;
+        parsed.interfaceType = scenario.interfaceType;
+        parsed.canonical = scenario.name;
+        const std::string::size_type last = scenario.name.rfind("::");
+        parsed.resourceClass = last == std::string::npos ? "INSTR" : scenario.name.substr(last + 2);
+    }
+    if (type != nullptr) {
+        *type = parsed.interfaceType;
+    }
+    if (number != nullptr) {
+        *number = parsed.board;
+    }
+    if (resourceClass != nullptr) {
+        CopyOut(parsed.resourceClass, resourceClass);
+    }
+    if (unaliased != nullptr) {
+        CopyOut(parsed.canonical, unaliased);
+    }
+    if (alias != nullptr) {
+        alias[0] = '\0';
+    }
+    return VI_SUCCESS;
+}
+
+ViStatus CBus::Open(ViSession rm, const ViChar* name, ViAccessMode mode, ViUInt32 openTimeout,
+                    ViSession* vi) {
+    ViSession opened = VI_NULL;
+    ViStatus status = VI_SUCCESS;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (vi == nullptr) {
+            return VI_ERROR_INV_PARAMETER;
+        }
+        *vi = VI_NULL;
+        const Session* manager = Find(rm, Session::Kind::ResourceManager);
+        if (manager == nullptr) {
+            return VI_ERROR_INV_OBJECT;
+        }
+        if (name == nullptr || *name == '\0' ||
+            ::strnlen(name, kMaxResourceNameLength + 1) > kMaxResourceNameLength) {
+            return VI_ERROR_INV_RSRC_NAME;
+        }
+        const ViAccessMode known = VI_EXCLUSIVE_LOCK | VI_SHARED_LOCK | VI_LOAD_CONFIG;
+        if ((mode & ~known) != 0 ||
+            (mode & (VI_EXCLUSIVE_LOCK | VI_SHARED_LOCK)) == (VI_EXCLUSIVE_LOCK | VI_SHARED_LOCK)) {
+            return VI_ERROR_INV_ACC_MODE;
+        }
+        Record("open " + std::string(name));
+        const std::shared_ptr<Generation> generation = manager->generation;
+        std::size_t index = 0;
+        if (const ViStatus missing = FindResource(*generation, name, &index); missing < 0) {
+            return missing;
+        }
+        const std::shared_ptr<Resource>& resource = generation->resources[index];
+        if (resource->scenario.openStatus < 0) {
+            return resource->scenario.openStatus;
         }
         Session session(Session::Kind::Instrument, rm);
-        session.resource = i;
-        *vi = NewSession(std::move(session));
-        return resource.openStatus;
+        session.resource = resource;
+        opened = NewSession(std::move(session));
+        status = resource->scenario.openStatus;
     }
-    return VI_ERROR_RSRC_NFOUND;
+    // A lock asked for at open is taken as viLock would, waiting up to the open time-out.
+    if ((mode & (VI_EXCLUSIVE_LOCK | VI_SHARED_LOCK)) != 0) {
+        ViChar key[VI_FIND_BUFLEN];
+        const ViStatus locked =
+            Lock(opened, mode & (VI_EXCLUSIVE_LOCK | VI_SHARED_LOCK), openTimeout, nullptr, key);
+        if (locked < 0) {
+            Close(opened);
+            return locked == VI_ERROR_TMO ? VI_ERROR_RSRC_LOCKED : locked;
+        }
+    }
+    *vi = opened;
+    return status;
+}
+
+void CBus::CloseLocked(ViObject vi) {
+    auto it = m_sessions.find(vi);
+    if (it == m_sessions.end()) {
+        return;
+    }
+    // Closing a session closes what was opened through it: instruments, lists, events.
+    std::vector<ViObject> children;
+    for (const auto& [id, session] : m_sessions) {
+        if (session.parent == vi) {
+            children.push_back(id);
+        }
+    }
+    for (const ViObject child : children) {
+        CloseLocked(child);
+    }
+    Session& session = it->second;
+    if (session.kind == Session::Kind::Instrument) {
+        Record("close " + session.resource->scenario.name);
+        Resource& resource = *session.resource;
+        if (resource.exclusiveOwner == vi) {
+            resource.exclusiveOwner = VI_NULL;
+            resource.exclusiveCount = 0;
+        }
+        resource.sharedHolders.erase(vi);
+        if (resource.sharedHolders.empty()) {
+            resource.sharedKey.clear();
+        }
+    }
+    m_sessions.erase(it);
 }
 
 ViStatus CBus::Close(ViObject vi) {
@@ -273,71 +431,157 @@ ViStatus CBus::Close(ViObject vi) {
     if (vi == VI_NULL) {
         return VI_WARN_NULL_OBJECT;
     }
-    auto it = m_sessions.find(vi);
-    if (it == m_sessions.end()) {
+    if (Find(vi) == nullptr) {
         return VI_ERROR_INV_OBJECT;
     }
-    if (it->second.kind == Session::Kind::Instrument) {
-        Record("close " + ResourceOf(it->second).name);
-    }
-    if (it->second.kind == Session::Kind::ResourceManager) {
-        // Closing a resource manager closes everything opened through it.
-        for (auto child = m_sessions.begin(); child != m_sessions.end();) {
-            child = child->second.parent == vi ? m_sessions.erase(child) : std::next(child);
-        }
-    }
-    m_sessions.erase(vi);
+    CloseLocked(vi);
+    m_changed.notify_all();
+    m_wake.notify_all();
     return VI_SUCCESS;
 }
 
 ViStatus CBus::GetAttribute(ViObject vi, ViAttr attribute, void* value) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    auto it = m_sessions.find(vi);
-    if (it == m_sessions.end()) {
+    Session* found = Find(vi);
+    if (found == nullptr) {
         return VI_ERROR_INV_OBJECT;
     }
     if (value == nullptr) {
         return VI_ERROR_INV_PARAMETER;
     }
-    const Session& session = it->second;
+    if (found->kind == Session::Kind::Instrument) {
+        Record("attr " + found->resource->scenario.name + " " + AttributeName(attribute));
+    }
+    return GetLocked(*found, attribute, value);
+}
+
+ViStatus CBus::GetLocked(const Session& session, ViAttr attribute, void* value) {
+    // Attributes every session has.
+    switch (attribute) {
+        case VI_ATTR_RSRC_MANF_NAME:
+            CopyOut(kLibraryManufacturer, static_cast<ViChar*>(value));
+            return VI_SUCCESS;
+        case VI_ATTR_RSRC_MANF_ID:
+            Store<ViUInt16>(value, kLibraryManufacturerId);
+            return VI_SUCCESS;
+        case VI_ATTR_RSRC_SPEC_VERSION:
+            Store<ViVersion>(value, kSpecVersion);
+            return VI_SUCCESS;
+        case VI_ATTR_RSRC_IMPL_VERSION:
+            Store<ViVersion>(value, kImplVersion);
+            return VI_SUCCESS;
+        case VI_ATTR_USER_DATA:
+            Store<ViUInt32>(value, static_cast<ViUInt32>(session.userData));
+            return VI_SUCCESS;
+        case VI_ATTR_USER_DATA_64:
+            Store<std::uint64_t>(value, session.userData);
+            return VI_SUCCESS;
+        default:
+            break;
+    }
+    if (session.kind == Session::Kind::Event) {
+        if (attribute != VI_ATTR_EVENT_TYPE) {
+            return VI_ERROR_NSUP_ATTR;
+        }
+        Store<ViEventType>(value, session.eventType);
+        return VI_SUCCESS;
+    }
     if (session.kind != Session::Kind::Instrument) {
         return VI_ERROR_NSUP_ATTR;
     }
-    const ResourceScenario& resource = ResourceOf(session);
-    Record("attr " + resource.name + " " + AttributeName(attribute));
+    const Resource& resource = *session.resource;
+    const ResourceScenario& scenario = resource.scenario;
     ViStatus status = VI_SUCCESS;
-    if (auto found = resource.attributeStatus.find(attribute);
-        found != resource.attributeStatus.end()) {
-        status = found->second;
+    if (auto it = scenario.attributeStatus.find(attribute); it != scenario.attributeStatus.end()) {
+        status = it->second;
         if (status < 0) {
             return status;
         }
     }
+    const bool vxi = resource.parsed && (resource.name.interfaceType == VI_INTF_VXI ||
+                                         resource.name.interfaceType == VI_INTF_GPIB_VXI);
+    const bool instr = !resource.parsed || resource.name.resourceClass == "INSTR";
     // Each attribute is written with exactly its own width.
     switch (attribute) {
+        case VI_ATTR_RSRC_NAME:
+            CopyOut(scenario.name, static_cast<ViChar*>(value));
+            return status;
+        case VI_ATTR_RSRC_CLASS:
+            CopyOut(resource.parsed ? resource.name.resourceClass : "INSTR",
+                    static_cast<ViChar*>(value));
+            return status;
         case VI_ATTR_INTF_TYPE:
-            Store<ViUInt16>(value, resource.interfaceType);
+            Store<ViUInt16>(value, scenario.interfaceType);
+            return status;
+        case VI_ATTR_INTF_NUM:
+            Store<ViUInt16>(value, resource.name.board);
+            return status;
+        case VI_ATTR_RSRC_LOCK_STATE:
+            Store<ViAccessMode>(value, resource.exclusiveOwner != VI_NULL ? VI_EXCLUSIVE_LOCK
+                                       : !resource.sharedHolders.empty()  ? VI_SHARED_LOCK
+                                                                          : VI_NO_LOCK);
+            return status;
+        case VI_ATTR_TMO_VALUE:
+            Store<ViUInt32>(value, session.timeoutMs);
+            return status;
+        case VI_ATTR_MAX_QUEUE_LENGTH:
+            Store<ViUInt32>(value, session.maxQueue);
+            return status;
+        case VI_ATTR_TERMCHAR:
+            Store<ViUInt8>(value, session.termChar);
+            return status;
+        case VI_ATTR_TERMCHAR_EN:
+            Store<ViBoolean>(value, session.termCharEnabled ? VI_TRUE : VI_FALSE);
+            return status;
+        case VI_ATTR_SEND_END_EN:
+            Store<ViBoolean>(value, session.sendEnd ? VI_TRUE : VI_FALSE);
+            return status;
+        case VI_ATTR_SUPPRESS_END_EN:
+            Store<ViBoolean>(value, session.suppressEnd ? VI_TRUE : VI_FALSE);
             return status;
         case VI_ATTR_SLOT:
         case VI_ATTR_MANF_ID:
         case VI_ATTR_MODEL_CODE: {
-            const Attribute16& field = attribute == VI_ATTR_SLOT      ? resource.slot
-                                       : attribute == VI_ATTR_MANF_ID ? resource.manufacturer
-                                                                      : resource.model;
+            const Attribute16& field = attribute == VI_ATTR_SLOT      ? scenario.slot
+                                       : attribute == VI_ATTR_MANF_ID ? scenario.manufacturer
+                                                                      : scenario.model;
             if (!field.has_value()) {
                 return VI_ERROR_NSUP_ATTR;
             }
             Store<ViUInt16>(value, *field);
             return status;
         }
-        case VI_ATTR_TMO_VALUE:
-            Store<ViUInt32>(value, session.timeoutMs);
-            return status;
-        case kSimAttrDriverQuirks: {
-            const CDevice& device = *m_devices[session.resource].device;
-            Store<ViUInt32>(value, device.UnterminatedText() ? kQuirkUnterminatedText : 0);
+        case VI_ATTR_MANF_NAME:
+        case VI_ATTR_MODEL_NAME: {
+            const bool manufacturer = attribute == VI_ATTR_MANF_NAME;
+            if (!(manufacturer ? scenario.manufacturer : scenario.model).has_value()) {
+                return VI_ERROR_NSUP_ATTR;
+            }
+            const std::optional<std::string> idn = scenario.idn.has_value() || !scenario.module
+                                                       ? scenario.idn
+                                                       : std::optional<std::string>(kModuleIdn);
+            CopyOut(IdnField(idn, manufacturer ? 0 : 1), static_cast<ViChar*>(value));
             return status;
         }
+        case VI_ATTR_VXI_LA:
+        case VI_ATTR_MAINFRAME_LA:
+            if (!vxi || !instr) {
+                return VI_ERROR_NSUP_ATTR;
+            }
+            Store<ViInt16>(value, static_cast<ViInt16>(
+                                      attribute == VI_ATTR_VXI_LA ? resource.name.address : 0));
+            return status;
+        case VI_ATTR_GPIB_PRIMARY_ADDR:
+            if (!resource.parsed || resource.name.interfaceType != VI_INTF_GPIB ||
+                resource.name.address < 0) {
+                return VI_ERROR_NSUP_ATTR;
+            }
+            Store<ViUInt16>(value, static_cast<ViUInt16>(resource.name.address));
+            return status;
+        case kSimAttrDriverQuirks:
+            Store<ViUInt32>(value,
+                            resource.device->UnterminatedText() ? kQuirkUnterminatedText : 0);
+            return status;
         default:
             return VI_ERROR_NSUP_ATTR;
     }
@@ -345,105 +589,70 @@ ViStatus CBus::GetAttribute(ViObject vi, ViAttr attribute, void* value) {
 
 ViStatus CBus::SetAttribute(ViObject vi, ViAttr attribute, ViAttrState value) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    auto it = m_sessions.find(vi);
-    if (it == m_sessions.end()) {
+    Session* found = Find(vi);
+    if (found == nullptr) {
         return VI_ERROR_INV_OBJECT;
     }
-    Session& session = it->second;
-    if (session.kind != Session::Kind::Instrument || attribute != VI_ATTR_TMO_VALUE) {
-        return VI_ERROR_NSUP_ATTR;
-    }
-    if (value > 0xFFFFFFFFu) {
-        return VI_ERROR_NSUP_ATTR_STATE;
-    }
-    Record("set " + ResourceOf(session).name + " timeout " + std::to_string(value));
-    session.timeoutMs = static_cast<ViUInt32>(value);
-    return VI_SUCCESS;
-}
-
-ViStatus CBus::IoSession(ViSession vi, const void* buffer, ViUInt32 count, Session** session) {
-    auto it = m_sessions.find(vi);
-    if (it == m_sessions.end()) {
-        return VI_ERROR_INV_OBJECT;
-    }
-    if (it->second.kind != Session::Kind::Instrument) {
-        return VI_ERROR_NSUP_OPER;
-    }
-    if (buffer == nullptr && count > 0) {
-        return VI_ERROR_USER_BUF;
-    }
-    *session = &it->second;
-    return VI_SUCCESS;
-}
-
-ViStatus CBus::Write(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt32* written) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (written != nullptr) {
-        *written = 0;
-    }
-    Session* session = nullptr;
-    if (const ViStatus refused = IoSession(vi, buffer, count, &session); refused != VI_SUCCESS) {
-        return refused;
-    }
-    const std::string message(reinterpret_cast<const char*>(buffer), count);
-    // Line ends are shown, so that a trace tells "*IDN?" from "*IDN?\n".
-    std::string shown;
-    for (char c : message) {
-        shown += c == '\n'   ? std::string("\\n")
-                 : c == '\r' ? std::string("\\r")
-                             : std::string(1, c);
-    }
-    Record("write " + ResourceOf(*session).name + " " + shown);
-    DeviceState& state = m_devices[session->resource];
-    const CDevice::Outcome outcome = state.device->Execute(message, NowMs());
-    if (outcome.writeStatus < 0) {
-        return outcome.writeStatus;
-    }
-    // A new command discards a reply nobody read, as an instrument does.
-    state.output = outcome.hasReply ? outcome.reply : std::string();
-    state.outputEnds = outcome.replyEnds;
-    state.pendingRead = outcome.readStatus;
-    if (written != nullptr) {
-        *written = count;
-    }
-    return outcome.writeStatus;
-}
-
-ViStatus CBus::Read(ViSession vi, ViByte* buffer, ViUInt32 count, ViUInt32* read) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (read != nullptr) {
-        *read = 0;
-    }
-    Session* session = nullptr;
-    if (const ViStatus refused = IoSession(vi, buffer, count, &session); refused != VI_SUCCESS) {
-        return refused;
-    }
-    Record("read " + ResourceOf(*session).name);
-    DeviceState& state = m_devices[session->resource];
-    if (state.pendingRead < 0) {
-        const ViStatus status = state.pendingRead;
-        state.pendingRead = VI_SUCCESS;
-        return status;
-    }
-    // The simulation never waits: a read with nothing to come times out at once.
-    if (state.output.empty()) {
-        return VI_ERROR_TMO;
-    }
-    const std::size_t taken = std::min<std::size_t>(count, state.output.size());
-    std::memcpy(buffer, state.output.data(), taken);
-    state.output.erase(0, taken);
-    if (read != nullptr) {
-        *read = static_cast<ViUInt32>(taken);
-    }
-    if (!state.output.empty()) {
-        return VI_SUCCESS_MAX_CNT;
-    }
-    if (state.outputEnds) {
+    Session& session = *found;
+    if (attribute == VI_ATTR_USER_DATA || attribute == VI_ATTR_USER_DATA_64) {
+        session.userData = value;
         return VI_SUCCESS;
     }
-    // The message did not end: a buffer that is exactly full reports that, otherwise the
-    // read would have waited for more.
-    return taken == count ? VI_SUCCESS_MAX_CNT : VI_ERROR_TMO;
+    switch (attribute) {
+        case VI_ATTR_RSRC_MANF_NAME:
+        case VI_ATTR_RSRC_MANF_ID:
+        case VI_ATTR_RSRC_SPEC_VERSION:
+        case VI_ATTR_RSRC_IMPL_VERSION:
+            return VI_ERROR_ATTR_READONLY;
+        default:
+            break;
+    }
+    if (session.kind != Session::Kind::Instrument) {
+        return attribute == VI_ATTR_EVENT_TYPE && session.kind == Session::Kind::Event
+                   ? VI_ERROR_ATTR_READONLY
+                   : VI_ERROR_NSUP_ATTR;
+    }
+    const auto boolean = [&](bool* field) {
+        if (value != VI_TRUE && value != VI_FALSE) {
+            return VI_ERROR_NSUP_ATTR_STATE;
+        }
+        *field = value == VI_TRUE;
+        return VI_SUCCESS;
+    };
+    switch (attribute) {
+        case VI_ATTR_TMO_VALUE:
+            if (value > 0xFFFFFFFFu) {
+                return VI_ERROR_NSUP_ATTR_STATE;
+            }
+            Record("set " + session.resource->scenario.name + " timeout " + std::to_string(value));
+            session.timeoutMs = static_cast<ViUInt32>(value);
+            return VI_SUCCESS;
+        case VI_ATTR_TERMCHAR:
+            if (value > 0xFF) {
+                return VI_ERROR_NSUP_ATTR_STATE;
+            }
+            session.termChar = static_cast<ViUInt8>(value);
+            return VI_SUCCESS;
+        case VI_ATTR_MAX_QUEUE_LENGTH:
+            if (value < 1 || value > 65536) {
+                return VI_ERROR_NSUP_ATTR_STATE;
+            }
+            session.maxQueue = static_cast<ViUInt32>(value);
+            return VI_SUCCESS;
+        case VI_ATTR_TERMCHAR_EN:
+            return boolean(&session.termCharEnabled);
+        case VI_ATTR_SEND_END_EN:
+            return boolean(&session.sendEnd);
+        case VI_ATTR_SUPPRESS_END_EN:
+            return boolean(&session.suppressEnd);
+        default:
+            break;
+    }
+    // Whatever this session can read but not set is read-only; the rest it does not have.
+    unsigned char probe[VI_FIND_BUFLEN];
+    const ViStatus readable = GetLocked(session, attribute, probe);
+    return readable >= 0 && attribute != kSimAttrDriverQuirks ? VI_ERROR_ATTR_READONLY
+                                                              : VI_ERROR_NSUP_ATTR;
 }
 
 ViStatus CBus::StatusDesc(ViStatus status, ViChar* text) {
@@ -451,8 +660,8 @@ ViStatus CBus::StatusDesc(ViStatus status, ViChar* text) {
     if (text == nullptr) {
         return VI_ERROR_USER_BUF;
     }
-    if (!m_error.empty() && status == VI_ERROR_SYSTEM_ERROR) {
-        CopyOut("Scenario error: " + m_error, text);
+    if (m_current && !m_current->error.empty() && status == VI_ERROR_SYSTEM_ERROR) {
+        CopyOut("Scenario error: " + m_current->error, text);
         return VI_SUCCESS;
     }
     if (const StatusInfo* info = FindStatus(status)) {
@@ -478,6 +687,23 @@ std::string CBus::Trace() {
 int CBus::OpenSessionCount() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return static_cast<int>(m_sessions.size());
+}
+
+std::shared_ptr<void> CBus::Attachment(ViSession vi, std::shared_ptr<void> (*make)()) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Session* session = Find(vi, Session::Kind::Instrument);
+    if (session == nullptr) {
+        return nullptr;
+    }
+    if (!session->attachment) {
+        session->attachment = make();
+    }
+    return session->attachment;
+}
+
+bool CBus::IsInstrument(ViSession vi) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return Find(vi, Session::Kind::Instrument) != nullptr;
 }
 
 }  // namespace sim

@@ -67,7 +67,9 @@ CDevice::CDevice(const ResourceScenario& resource, long long nowMs)
     : m_resource(resource), m_isModule(resource.module.has_value()) {
     if (m_isModule) {
         m_module = *resource.module;
-        m_errors.assign(m_module.errors.begin(), m_module.errors.end());
+        for (const ErrorEntry& entry : m_module.errors) {
+            PushError(entry.code, entry.text);
+        }
         if (!m_resource.idn.has_value()) {
             m_resource.idn = kModuleIdn;
         }
@@ -110,6 +112,59 @@ void CDevice::Step() {
         // Edges latch until the register is read.
         m_positive[i] = static_cast<std::uint16_t>(m_positive[i] | (~old & now));
         m_negative[i] = static_cast<std::uint16_t>(m_negative[i] | (old & ~now));
+    }
+}
+
+void CDevice::PushError(std::int32_t code, const std::string& text) {
+    if (m_errors.size() >= kErrorQueueSize) {
+        m_errors.back() = {-350, "Queue overflow"};
+        return;
+    }
+    m_errors.push_back({code, text});
+}
+
+std::uint8_t CDevice::StatusByte() const {
+    unsigned byte = 0;
+    for (std::size_t i = 0; i < m_positive.size(); ++i) {
+        if (m_positive[i] != 0 || m_negative[i] != 0) {
+            byte |= 0x01;
+        }
+    }
+    if (!m_errors.empty()) {
+        byte |= 0x04;
+    }
+    if ((byte & m_serviceEnable) != 0) {
+        byte |= 0x40;
+    }
+    return static_cast<std::uint8_t>(byte);
+}
+
+long long CDevice::NextStepMs() const {
+    if (!m_isModule || m_module.stepMs == 0) {
+        return -1;
+    }
+    return m_startMs + (m_steps + 1) * static_cast<long long>(m_module.stepMs);
+}
+
+// The VXI configuration registers: ID (manufacturer in the low 12 bits, an A16-only
+// register-based device above), device type (model code) and status (passed, ready).
+std::uint16_t CDevice::Register(std::size_t offset) const {
+    switch (offset) {
+        case 0x00:
+            return static_cast<std::uint16_t>(0xC000 |
+                                              (m_resource.manufacturer.value_or(0xFFF) & 0x0FFF));
+        case 0x02:
+            return static_cast<std::uint16_t>(0xF000 | (m_resource.model.value_or(0) & 0x0FFF));
+        case 0x04:
+            return 0xFFFC;
+        default:
+            return 0xFFFF;
+    }
+}
+
+void CDevice::CatchUp(long long nowMs) {
+    if (m_isModule && m_module.stepMs != 0) {
+        Advance(nowMs);
     }
 }
 
@@ -177,7 +232,7 @@ bool CDevice::TakeFault(const std::string& header, ViStatus* status) {
 void CDevice::QueueAfter(const std::string& header) {
     for (auto& queued : m_module.errorsAfter) {
         if (Due(header, &queued)) {
-            m_errors.push_back(queued.entry);
+            PushError(queued.entry.code, queued.entry.text);
         }
     }
 }
@@ -194,7 +249,7 @@ std::string CDevice::RunModuleCommand(const std::string& header, const std::stri
             if (!m_module.endlessErrorQueue) {
                 return "0," + Quoted("No error");
             }
-            m_errors.push_back({-350, "Queue overflow"});
+            PushError(-350, "Queue overflow");
         }
         const ErrorEntry entry = m_errors.front();
         if (!m_module.endlessErrorQueue) {
@@ -210,7 +265,7 @@ std::string CDevice::RunModuleCommand(const std::string& header, const std::stri
         const long port = std::strtol(argument.c_str(), &end, 10);
         if (argument.empty() || *end != '\0' || port < 0 || port > 3) {
             *hasReply = false;
-            m_errors.push_back({-222, "Data out of range"});
+            PushError(-222, "Data out of range");
             return std::string();
         }
         const auto index = static_cast<std::size_t>(port);
@@ -224,11 +279,28 @@ std::string CDevice::RunModuleCommand(const std::string& header, const std::stri
         }
         return std::to_string(reading);
     }
+    if (header == "*STB?") {
+        return std::to_string(StatusByte());
+    }
+    if (header == "*SRE?") {
+        return std::to_string(m_serviceEnable);
+    }
     *hasReply = false;
-    if (header == "*CLS") {
+    if (header == "*SRE") {
+        char* end = nullptr;
+        const long mask = std::strtol(argument.c_str(), &end, 10);
+        if (argument.empty() || *end != '\0' || mask < 0 || mask > 255) {
+            PushError(-222, "Data out of range");
+        } else {
+            // Bit 6 is the summary itself and cannot enable anything.
+            m_serviceEnable = static_cast<std::uint8_t>(mask & ~0x40);
+        }
+    } else if (header == "*CLS") {
         m_errors.clear();
+        m_positive.fill(0);
+        m_negative.fill(0);
     } else if (header != "*RST") {
-        m_errors.push_back({-113, "Undefined header"});
+        PushError(-113, "Undefined header");
     }
     return std::string();
 }

@@ -11,8 +11,10 @@ namespace sim {
 
 // What answers on one resource: a K3310 module when the scenario gives one, otherwise at most
 // an identification reply. It speaks the module's message protocol:
-//   *IDN?  *RST  *CLS  *TST?  SYST:ERR?
+//   *IDN?  *RST  *CLS  *TST?  SYST:ERR?  *STB?  *SRE <n>  *SRE?
 //   MEAS:DIG:PORT? <p>  SENS:POS:PORT:TRAN? <p>  SENS:NEG:PORT:TRAN? <p>   (p = 0..3)
+// Its status byte: bit 0 while a transition register holds a latched edge, bit 2 while the
+// error queue is not empty, bit 6 while (status byte & service request enable) is not zero.
 class CDevice {
 public:
     CDevice(const ResourceScenario& resource, long long nowMs);
@@ -27,6 +29,18 @@ public:
     };
     Outcome Execute(const std::string& message, long long nowMs);
 
+    // Steps the inputs up to this time; nothing when they step on commands.
+    void CatchUp(long long nowMs);
+    // When the inputs step next; -1 when they step only on commands.
+    long long NextStepMs() const;
+    std::uint8_t StatusByte() const;
+    // Whether the module asks for service: (status byte & enable mask) is not zero.
+    bool RequestsService() const { return (StatusByte() & 0x40) != 0; }
+    std::uint16_t Register(std::size_t offset) const;
+
+    // The error queue keeps this many entries; the last becomes -350 "Queue overflow".
+    static constexpr std::size_t kErrorQueueSize = 32;
+
     bool IsModule() const { return m_isModule; }
     bool UnterminatedText() const { return m_module.unterminatedText; }
     std::uint16_t Port(int port) const { return m_value[static_cast<std::size_t>(port)]; }
@@ -34,6 +48,7 @@ public:
 private:
     void Advance(long long nowMs);
     void Step();
+    void PushError(std::int32_t code, const std::string& text);
     void ResetInputs(long long nowMs);
     std::string Text(const std::string& text) const;
     std::string RunModuleCommand(const std::string& header, const std::string& argument,
@@ -51,6 +66,7 @@ private:
     std::array<std::uint32_t, 4> m_random{};
     long long m_steps = 0;
     long long m_startMs = 0;
+    std::uint8_t m_serviceEnable = 0;
 };
 
 }  // namespace sim

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
 #include <limits>
 #include <set>
@@ -127,8 +129,13 @@ public:
 private:
     bool Keys(const YAML::Node& map, std::initializer_list<const char*> allowed,
               const std::string& what) {
+        std::set<std::string> seen;
         for (auto it = map.begin(); it != map.end(); ++it) {
             const std::string key = it->first.IsScalar() ? it->first.Scalar() : std::string();
+            // The YAML reader keeps the first of two equal keys; say so rather than guess.
+            if (!seen.insert(key).second) {
+                return Fail(it->first, "key '" + key + "' is given twice in " + what);
+            }
             const bool known = std::any_of(allowed.begin(), allowed.end(),
                                            [&](const char* name) { return key == name; });
             if (!known) {
@@ -631,6 +638,60 @@ private:
 
 }  // namespace
 
+std::string EscapeControls(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            static const char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool ReadScenarioFile(const std::string& path, std::string* text, std::string* error) {
+    namespace fs = std::filesystem;
+    std::error_code code;
+    // Looked at before it is opened: opening a FIFO would wait for a writer.
+    const fs::file_status status = fs::status(path, code);
+    if (code) {
+        *error = path + ":0: cannot read the scenario file (" + code.message() + ")";
+        return false;
+    }
+    if (fs::is_directory(status)) {
+        *error = path + ":0: is a folder, not a scenario file";
+        return false;
+    }
+    if (!fs::is_regular_file(status)) {
+        *error = path + ":0: is not a regular file";
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        *error = path + ":0: cannot read the scenario file";
+        return false;
+    }
+    // Read at most one byte past the limit: a file that grows meanwhile is still refused.
+    text->assign(kMaxScenarioBytes + 1, '\0');
+    file.read(text->data(), static_cast<std::streamsize>(text->size()));
+    text->resize(static_cast<std::size_t>(file.gcount()));
+    if (text->size() > kMaxScenarioBytes) {
+        text->clear();
+        text->shrink_to_fit();
+        *error = path + ":0: a scenario file holds at most " + std::to_string(kMaxScenarioBytes) +
+                 " bytes";
+        return false;
+    }
+    text->shrink_to_fit();
+    return true;
+}
+
 ParseResult ParseScenario(const std::string& text, const std::string& fileName) {
     ParseResult result;
     CParser parser(fileName);
@@ -641,11 +702,11 @@ ParseResult ParseScenario(const std::string& text, const std::string& fileName) 
             result.scenario = std::move(scenario);
             return result;
         }
-        result.error = parser.Error();
+        result.error = EscapeControls(parser.Error());
     } catch (const YAML::Exception& e) {
         // The library reports syntax errors by raising; turn them into the same form.
         parser.FailAtLine(e.mark.is_null() ? 0 : e.mark.line + 1, e.msg);
-        result.error = parser.Error();
+        result.error = EscapeControls(parser.Error());
     } catch (...) {
         parser.FailAtLine(0, "the scenario could not be read");
         result.error = parser.Error();

@@ -95,6 +95,16 @@ struct ParseResult {
     std::string error;  // "<file>:<line>: <problem>" when scenario is empty
 };
 
+// The largest scenario file read; the YAML reader needs tens of times its size in memory.
+constexpr std::size_t kMaxScenarioBytes = 1 << 20;
+
+// Reads a scenario file: only a regular file of at most kMaxScenarioBytes. On failure *error is
+// "<file>:0: <problem>".
+bool ReadScenarioFile(const std::string& path, std::string* text, std::string* error);
+
+// Control bytes as \xHH, so that a text from a file can be shown or printed safely.
+std::string EscapeControls(const std::string& text);
+
 // Reads a scenario from YAML text; fileName only labels messages. Never throws.
 ParseResult ParseScenario(const std::string& text, const std::string& fileName);
 

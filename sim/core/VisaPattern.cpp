@@ -1,5 +1,6 @@
 #include "sim/core/VisaPattern.h"
 
+#include <algorithm>
 #include <cctype>
 #include <vector>
 
@@ -44,8 +45,11 @@ bool Compile(const std::string& pattern, std::vector<Element>* elements) {
             if (elements->empty() || elements->back().repeat) {
                 return false;
             }
+            if (c == '+') {
+                elements->push_back(elements->back());
+            }
             elements->back().repeat = true;
-            elements->back().minCount = c == '+' ? 1 : 0;
+            elements->back().minCount = 0;
             continue;
         }
         Element e;
@@ -83,53 +87,49 @@ bool Compile(const std::string& pattern, std::vector<Element>* elements) {
     return true;
 }
 
-// Backtracking with a memo of (element, position) pairs already tried, so that no expression
-// can make the match take more than quadratic time.
-class CMatcher {
-public:
-    CMatcher(const std::vector<Element>& elements, const std::string& name)
-        : m_elements(elements), m_name(name), m_tried((elements.size() + 1) * (name.size() + 1)) {}
-
-    bool From(std::size_t e, std::size_t n) {
-        if (e == m_elements.size()) {
-            return n == m_name.size();
-        }
-        const std::size_t key = e * (m_name.size() + 1) + n;
-        if (m_tried[key]) {
-            return false;  // a success would already have ended the search
-        }
-        m_tried[key] = true;
-        const Element& element = m_elements[e];
-        if (!element.repeat) {
-            return n < m_name.size() && Matches(element, m_name[n]) && From(e + 1, n + 1);
-        }
-        std::size_t count = 0;
-        while (n + count < m_name.size() && Matches(element, m_name[n + count])) {
-            ++count;
-        }
-        for (std::size_t taken = static_cast<std::size_t>(element.minCount); taken <= count;
-             ++taken) {
-            if (From(e + 1, n + taken)) {
-                return true;
+// Runs the expression as a set of positions, one character of the name at a time: time is the
+// name's length times the expression's, memory one flag per element, and nothing recurses.
+bool Run(const std::vector<Element>& elements, const std::string& name) {
+    const std::size_t count = elements.size();
+    std::vector<char> current(count + 1, 0);
+    std::vector<char> next(count + 1, 0);
+    // A position on an optional repetition also stands at the element after it.
+    auto close = [&](std::vector<char>& states) {
+        for (std::size_t e = 0; e < count; ++e) {
+            if (states[e] && elements[e].repeat && elements[e].minCount == 0) {
+                states[e + 1] = 1;
             }
         }
-        return false;
+    };
+    current[0] = 1;
+    close(current);
+    for (const char c : name) {
+        std::fill(next.begin(), next.end(), 0);
+        bool any = false;
+        for (std::size_t e = 0; e < count; ++e) {
+            if (!current[e] || !Matches(elements[e], c)) {
+                continue;
+            }
+            next[elements[e].repeat ? e : e + 1] = 1;
+            any = true;
+        }
+        if (!any) {
+            return false;
+        }
+        close(next);
+        current.swap(next);
     }
-
-private:
-    const std::vector<Element>& m_elements;
-    const std::string& m_name;
-    std::vector<bool> m_tried;
-};
+    return current[count] != 0;
+}
 
 }  // namespace
 
 PatternResult MatchVisaPattern(const std::string& pattern, const std::string& name) {
     std::vector<Element> elements;
-    if (pattern.empty() || !Compile(pattern, &elements)) {
+    if (pattern.empty() || pattern.size() > kMaxPatternLength || !Compile(pattern, &elements)) {
         return PatternResult::Invalid;
     }
-    return CMatcher(elements, name).From(0, 0) ? PatternResult::Match : PatternResult::NoMatch;
+    return Run(elements, name) ? PatternResult::Match : PatternResult::NoMatch;
 }
 
 }  // namespace sim

@@ -4,6 +4,9 @@
 
 namespace sim {
 
+// Longer expressions are refused as invalid: no resource name is longer than 255 characters.
+constexpr std::size_t kMaxPatternLength = 1024;
+
 enum class PatternResult { Match, NoMatch, Invalid };
 
 // Matches a resource name against a VISA search expression, case-insensitively and over the

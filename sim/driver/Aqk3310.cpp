@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <type_traits>
@@ -42,6 +43,9 @@ constexpr std::size_t kMaxReply = 4096;
 struct DriverSession {
     ViSession rm = VI_NULL;
     bool unterminatedText = false;
+    // Held across a command and its reply, so that threads sharing the session never take
+    // each other's replies.
+    std::shared_ptr<std::mutex> exchange = std::make_shared<std::mutex>();
 };
 
 std::mutex g_mutex;
@@ -137,7 +141,8 @@ bool ParseCodeAndText(const std::string& reply, long low, long high, long* code,
     return true;
 }
 
-// Runs an operation on a session that aqk3310_init opened; no exception leaves it.
+// Runs an operation on a session that aqk3310_init opened, as one exchange with the module:
+// no other call on the session runs meanwhile. No exception leaves it.
 template <typename Call>
 ViStatus OnSession(ViSession vi, Call call) noexcept {
     return Guarded([&]() -> ViStatus {
@@ -145,6 +150,7 @@ ViStatus OnSession(ViSession vi, Call call) noexcept {
         if (!FindSession(vi, &session)) {
             return AQK3310_ERROR_INV_SESSION;
         }
+        std::lock_guard<std::mutex> exchange(*session.exchange);
         return call(session);
     });
 }
@@ -250,7 +256,10 @@ SIM_EXPORT ViStatus SFP_VI_CALL aqk3310_init(const ViChar* resourceName, ViBoole
             return status;
         }
         std::lock_guard<std::mutex> lock(g_mutex);
-        g_sessions[instrument] = DriverSession{rm, (quirks & sim::kQuirkUnterminatedText) != 0};
+        DriverSession session;
+        session.rm = rm;
+        session.unterminatedText = (quirks & sim::kQuirkUnterminatedText) != 0;
+        g_sessions[instrument] = session;
         *vi = instrument;
         return VI_SUCCESS;
     });

@@ -1,12 +1,16 @@
 // The substitute VISA library: VISA's C interface over the simulated bus. No exception may
 // leave a function of this file: the caller is C.
 #include <algorithm>
+#include <cstdarg>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <type_traits>
 
 #include "instrument/VisaApi.h"
 #include "sim/core/Bus.h"
+#include "sim/visa/FormattedIo.h"
 #include "sim/visa/SimExport.h"
 #include "sim/visa/SimHooks.h"
 
@@ -14,6 +18,64 @@ namespace {
 
 sim::CBus& Bus() {
     return sim::CBus::Instance();
+}
+
+// The formatted I/O of one session; calls on a session take turns.
+struct Formatted {
+    std::mutex mutex;
+    sim::CFormattedIo io;
+};
+
+std::shared_ptr<void> MakeFormatted() {
+    return std::make_shared<Formatted>();
+}
+
+std::shared_ptr<Formatted> FormattedOf(ViSession vi) {
+    return std::static_pointer_cast<Formatted>(Bus().Attachment(vi, &MakeFormatted));
+}
+
+// What a formatted read held back is dropped by viClear and viFlush.
+void DiscardFormatted(ViSession vi) {
+    if (const std::shared_ptr<Formatted> formatted = FormattedOf(vi)) {
+        std::lock_guard<std::mutex> lock(formatted->mutex);
+        formatted->io.DiscardReadBuffer();
+    }
+}
+
+// A session's message I/O as the formatted I/O engine sees it.
+class CSessionPort : public sim::IFormattedPort {
+public:
+    explicit CSessionPort(ViSession vi) : m_vi(vi) {}
+    ViStatus Write(const ViByte* data, std::size_t count, bool end) override {
+        const auto size = static_cast<ViUInt32>(std::min<std::size_t>(count, 0xFFFFFFFFu));
+        ViUInt32 written = 0;
+        const ViStatus status = Bus().Write(m_vi, data, size, &written, end);
+        return status >= 0 && size < count ? VI_ERROR_INV_LENGTH : status;
+    }
+    ViStatus Read(ViByte* data, std::size_t count, std::size_t* got, bool* end) override {
+        const auto size = static_cast<ViUInt32>(std::min<std::size_t>(count, 0xFFFFFFFFu));
+        ViUInt32 read = 0;
+        const ViStatus status = Bus().Read(m_vi, data, size, &read, end);
+        *got = read;
+        return status;
+    }
+
+private:
+    ViSession m_vi;
+};
+
+// Runs a formatted call on a session's engine.
+template <typename Call>
+ViStatus WithFormatted(ViSession vi, Call call) {
+    return Guarded([&]() -> ViStatus {
+        const std::shared_ptr<Formatted> formatted = FormattedOf(vi);
+        if (!formatted) {
+            return Bus().IsInstrument(vi) ? VI_ERROR_SYSTEM_ERROR : VI_ERROR_INV_OBJECT;
+        }
+        std::lock_guard<std::mutex> lock(formatted->mutex);
+        CSessionPort port(vi);
+        return call(formatted->io, port);
+    });
 }
 
 }  // namespace
@@ -43,8 +105,8 @@ static_assert(std::is_same_v<decltype(&viFindNext), ViFindNextFn>);
 
 #if !defined(SIM_OMIT_viOpen)
 SIM_EXPORT ViStatus SFP_VI_CALL viOpen(ViSession rm, const ViChar* name, ViAccessMode mode,
-                                       ViUInt32 /*openTimeout*/, ViSession* vi) {
-    return Guarded([&] { return Bus().Open(rm, name, mode, vi); });
+                                       ViUInt32 openTimeout, ViSession* vi) {
+    return Guarded([&] { return Bus().Open(rm, name, mode, openTimeout, vi); });
 }
 static_assert(std::is_same_v<decltype(&viOpen), ViOpenFn>);
 #endif
@@ -113,3 +175,187 @@ SIM_EXPORT ViInt32 SFP_VI_CALL simOpenSessionCount() {
 }
 static_assert(std::is_same_v<decltype(&simTrace), SimTraceFn>);
 static_assert(std::is_same_v<decltype(&simOpenSessionCount), SimOpenSessionCountFn>);
+
+// The rest of VISA's interface, which the program itself does not bind.
+SIM_EXPORT ViStatus SFP_VI_CALL viParseRsrc(ViSession rm, const ViChar* name, ViUInt16* type,
+                                            ViUInt16* number) {
+    return Guarded(
+        [&] { return Bus().ParseRsrc(rm, name, type, number, nullptr, nullptr, nullptr); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viParseRsrcEx(ViSession rm, const ViChar* name, ViUInt16* type,
+                                              ViUInt16* number, ViChar* resourceClass,
+                                              ViChar* unaliased, ViChar* alias) {
+    return Guarded(
+        [&] { return Bus().ParseRsrc(rm, name, type, number, resourceClass, unaliased, alias); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viReadSTB(ViSession vi, ViUInt16* status) {
+    return Guarded([&] { return Bus().ReadSTB(vi, status); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viClear(ViSession vi) {
+    return Guarded([&]() -> ViStatus {
+        const ViStatus status = Bus().Clear(vi);
+        if (status >= 0) {
+            DiscardFormatted(vi);
+        }
+        return status;
+    });
+}
+
+// Mask bits of viFlush.
+constexpr ViUInt16 kFlushReadBits = 0x01 | 0x04 | 0x10 | 0x40;
+constexpr ViUInt16 kFlushAllBits = 0xFF;
+
+SIM_EXPORT ViStatus SFP_VI_CALL viFlush(ViSession vi, ViUInt16 mask) {
+    return Guarded([&]() -> ViStatus {
+        if (!Bus().IsInstrument(vi)) {
+            return VI_ERROR_INV_OBJECT;
+        }
+        if (mask == 0 || (mask & ~kFlushAllBits) != 0) {
+            return ViStatusFromBits(0xBFFF003D);  // VI_ERROR_INV_MASK
+        }
+        // Writes leave at once, so only what the formatted reads hold back can be discarded.
+        if ((mask & kFlushReadBits) != 0) {
+            DiscardFormatted(vi);
+        }
+        return VI_SUCCESS;
+    });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viAssertTrigger(ViSession vi, ViUInt16 protocol) {
+    return Guarded([&] { return Bus().AssertTrigger(vi, protocol); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viLock(ViSession vi, ViAccessMode type, ViUInt32 timeout,
+                                       ViKeyId requestedKey, ViChar* accessKey) {
+    return Guarded([&] { return Bus().Lock(vi, type, timeout, requestedKey, accessKey); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viUnlock(ViSession vi) {
+    return Guarded([&] { return Bus().Unlock(vi); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viEnableEvent(ViSession vi, ViEventType type, ViUInt16 mechanism,
+                                              ViEventFilter /*context*/) {
+    return Guarded([&] { return Bus().EnableEvent(vi, type, mechanism); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viDisableEvent(ViSession vi, ViEventType type, ViUInt16 mechanism) {
+    return Guarded([&] { return Bus().DisableEvent(vi, type, mechanism); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viDiscardEvents(ViSession vi, ViEventType type,
+                                                ViUInt16 mechanism) {
+    return Guarded([&] { return Bus().DiscardEvents(vi, type, mechanism); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viWaitOnEvent(ViSession vi, ViEventType type, ViUInt32 timeout,
+                                              ViEventType* outType, ViEvent* outContext) {
+    return Guarded([&] { return Bus().WaitOnEvent(vi, type, timeout, outType, outContext); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viInstallHandler(ViSession vi, ViEventType type,
+                                                 sim::EventHandler handler, ViAddr user) {
+    return Guarded([&] { return Bus().InstallHandler(vi, type, handler, user); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viUninstallHandler(ViSession vi, ViEventType type,
+                                                   sim::EventHandler handler, ViAddr user) {
+    return Guarded([&] { return Bus().UninstallHandler(vi, type, handler, user); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viIn8(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                      ViUInt8* value) {
+    return Guarded([&]() -> ViStatus {
+        ViUInt32 wide = 0;
+        const ViStatus status = Bus().In(vi, space, offset, 8, value != nullptr ? &wide : nullptr);
+        if (status >= 0) {
+            *value = static_cast<ViUInt8>(wide);
+        }
+        return status;
+    });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viIn16(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                       ViUInt16* value) {
+    return Guarded([&]() -> ViStatus {
+        ViUInt32 wide = 0;
+        const ViStatus status = Bus().In(vi, space, offset, 16, value != nullptr ? &wide : nullptr);
+        if (status >= 0) {
+            *value = static_cast<ViUInt16>(wide);
+        }
+        return status;
+    });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viIn32(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                       ViUInt32* value) {
+    return Guarded([&] { return Bus().In(vi, space, offset, 32, value); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viOut8(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                       ViUInt8 value) {
+    return Guarded([&] { return Bus().Out(vi, space, offset, 8, value); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viOut16(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                        ViUInt16 value) {
+    return Guarded([&] { return Bus().Out(vi, space, offset, 16, value); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viOut32(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                        ViUInt32 value) {
+    return Guarded([&] { return Bus().Out(vi, space, offset, 32, value); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viMoveIn16(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                           ViBusSize length, ViUInt16* buffer) {
+    return Guarded([&] { return Bus().MoveIn16(vi, space, offset, length, buffer); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viVPrintf(ViSession vi, const ViChar* format, va_list args) {
+    return WithFormatted(vi, [&](sim::CFormattedIo& io, CSessionPort& port) {
+        return io.Printf(port, format, args);
+    });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viVScanf(ViSession vi, const ViChar* format, va_list args) {
+    return WithFormatted(vi, [&](sim::CFormattedIo& io, CSessionPort& port) {
+        return io.Scanf(port, format, args);
+    });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viVQueryf(ViSession vi, const ViChar* writeFormat,
+                                          const ViChar* readFormat, va_list args) {
+    return WithFormatted(vi, [&](sim::CFormattedIo& io, CSessionPort& port) {
+        return io.Queryf(port, writeFormat, readFormat, args);
+    });
+}
+
+// The variadic forms are C calling convention everywhere, as VISA declares them.
+SIM_EXPORT ViStatus viPrintf(ViSession vi, const ViChar* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const ViStatus status = viVPrintf(vi, format, args);
+    va_end(args);
+    return status;
+}
+
+SIM_EXPORT ViStatus viScanf(ViSession vi, const ViChar* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const ViStatus status = viVScanf(vi, format, args);
+    va_end(args);
+    return status;
+}
+
+SIM_EXPORT ViStatus viQueryf(ViSession vi, const ViChar* writeFormat, const ViChar* readFormat,
+                             ...) {
+    va_list args;
+    va_start(args, readFormat);
+    const ViStatus status = viVQueryf(vi, writeFormat, readFormat, args);
+    va_end(args);
+    return status;
+}

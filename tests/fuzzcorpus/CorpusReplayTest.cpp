@@ -42,3 +42,9 @@ TEST(FuzzCorpus, Vxi11RequestReplay) {
     EXPECT_GT(Replay("vxi11", FuzzVxi11Request), 0);
 }
 #endif
+TEST(FuzzCorpus, FormatReplay) {
+    EXPECT_GT(Replay("format", FuzzFormat), 0);
+}
+TEST(FuzzCorpus, ResourceNameReplay) {
+    EXPECT_GT(Replay("resourcename", FuzzResourceName), 0);
+}

@@ -223,7 +223,7 @@ resources:
     ViUInt32 timeout = 0;
     EXPECT_EQ(visa.viGetAttribute(vxi, VI_ATTR_TMO_VALUE, &timeout), VI_SUCCESS);
     EXPECT_EQ(timeout, 500u);
-    EXPECT_EQ(setAttribute(vxi, VI_ATTR_SLOT, 3), VI_ERROR_NSUP_ATTR);
+    EXPECT_EQ(setAttribute(vxi, VI_ATTR_SLOT, 3), VI_ERROR_ATTR_READONLY);
     EXPECT_EQ(visa.viGetAttribute(vxi, VI_ATTR_SLOT, nullptr), VI_ERROR_INV_PARAMETER);
     visa.viClose(rm);
     EXPECT_EQ(visa.viGetAttribute(vxi, VI_ATTR_SLOT, &timeout), VI_ERROR_INV_OBJECT);

@@ -1,0 +1,73 @@
+#pragma once
+// VISA's formatted I/O (viPrintf, viScanf, viQueryf and their va_list forms) over any session
+// that can write and read bytes. docs/FORMATTED-IO.md lists the supported subset.
+
+#include <cstdarg>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "instrument/VisaTypes.h"
+
+namespace sim {
+
+// The byte transport of one session, implemented by the library.
+class IFormattedPort {
+public:
+    virtual ~IFormattedPort() = default;
+    // Writes count bytes; end: send END with the last byte.
+    virtual ViStatus Write(const ViByte* data, std::size_t count, bool end) = 0;
+    // Reads at most count bytes (count >= 1); *got bytes were read; *end: the message ended
+    // there (END or an enabled termination character). Returns VISA statuses (VI_ERROR_TMO...).
+    virtual ViStatus Read(ViByte* data, std::size_t count, std::size_t* got, bool* end) = 0;
+};
+
+// One piece of a format string: bytes to send or match, white space to skip, or a conversion.
+struct Directive {
+    enum class Kind { Literal, Space, Conversion };
+    Kind kind = Kind::Literal;
+    std::string text;     // Literal: the bytes, escapes already replaced
+    char conversion = 0;  // d i u x X o f e E g G s c t T [
+    char length = 0;      // 0, 'h' or 'l'
+    bool left = false, plus = false, space = false, zero = false, alternate = false;
+    bool suppress = false;  // input "%*d": read, but store nowhere
+    // -1: none; kFromArgument: "*" takes it from the next int argument (output only).
+    int width = -1;
+    int precision = -1;
+    std::vector<bool> set;  // %[...]: the bytes the field may hold (256 entries)
+};
+
+constexpr int kFromArgument = -2;
+// Widths and precisions above this are refused: no instrument command needs more, and it
+// bounds what one conversion can produce.
+constexpr int kMaxFieldWidth = 1024;
+// What an input string conversion without a width stores at most, terminating NUL included:
+// the customary size of VISA's text buffers. The rest of the field is read and dropped.
+constexpr int kDefaultStringBuffer = VI_FIND_BUFLEN;
+
+// Reads a whole format string before anything is done with it. input: for scanf (no flags,
+// no precision, "*" suppresses); otherwise for printf. VI_ERROR_NSUP_FMT for anything outside
+// the subset, VI_ERROR_USER_BUF for a null format; *out is filled only on success.
+ViStatus ParseFormat(const char* format, bool input, std::vector<Directive>* out);
+
+// The formatted I/O state of one session: what a scanf read and did not use is kept for the
+// next one. Not thread-safe: the library serialises calls per session.
+class CFormattedIo {
+public:
+    ViStatus Printf(IFormattedPort& port, const char* format, va_list args);
+    ViStatus Scanf(IFormattedPort& port, const char* format, va_list args);
+    ViStatus Queryf(IFormattedPort& port, const char* writeFormat, const char* readFormat,
+                    va_list args);
+    void DiscardReadBuffer();
+
+private:
+    struct Arguments;
+    ViStatus Print(IFormattedPort& port, const std::vector<Directive>& directives, Arguments& args);
+    ViStatus Scan(IFormattedPort& port, const std::vector<Directive>& directives, Arguments& args);
+
+    std::vector<ViByte> m_buffer;  // bytes read and not yet scanned, from m_position on
+    std::size_t m_position = 0;
+    bool m_messageEnded = false;  // the last byte in m_buffer ended a message
+};
+
+}  // namespace sim
