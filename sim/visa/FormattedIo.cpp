@@ -20,13 +20,13 @@ namespace {
 
 // printf with one value, into a string sized to fit (the field is at most a few kB).
 template <typename T>
-std::string FormatValue(const std::string& spec, T value) {
-    const int size = std::snprintf(nullptr, 0, spec.c_str(), value);
+std::string FormatValue(const std::string& pattern, T value) {
+    const int size = std::snprintf(nullptr, 0, pattern.c_str(), value);
     if (size <= 0) {
         return std::string();
     }
     std::string text(static_cast<std::size_t>(size) + 1, '\0');
-    std::snprintf(text.data(), text.size(), spec.c_str(), value);
+    std::snprintf(text.data(), text.size(), pattern.c_str(), value);
     text.resize(static_cast<std::size_t>(size));
     return text;
 }
@@ -116,22 +116,22 @@ ViStatus CFormattedIo::Print(IFormattedPort& port, const std::vector<Directive>&
             Pad(out, std::string(1, static_cast<char>(va_arg(args.list, int))), width, left);
             continue;
         }
-        std::string spec = "%";
-        spec += left ? "-" : "";
-        spec += d.plus ? "+" : "";
-        spec += d.space ? " " : "";
-        spec += d.zero ? "0" : "";
-        spec += d.alternate ? "#" : "";
-        spec += width >= 0 ? std::to_string(width) : "";
-        spec += precision >= 0 ? "." + std::to_string(precision) : "";
+        std::string pattern = "%";
+        pattern += left ? "-" : "";
+        pattern += d.plus ? "+" : "";
+        pattern += d.space ? " " : "";
+        pattern += d.zero ? "0" : "";
+        pattern += d.alternate ? "#" : "";
+        pattern += width >= 0 ? std::to_string(width) : "";
+        pattern += precision >= 0 ? "." + std::to_string(precision) : "";
         if (IsFloatConversion(d.conversion)) {
-            std::string text = FormatValue(spec + d.conversion, va_arg(args.list, double));
+            std::string text = FormatValue(pattern + d.conversion, va_arg(args.list, double));
             UseDecimalPoint(text);
             out += text;
             continue;
         }
-        spec += "ll";
-        spec += d.conversion;
+        pattern += "ll";
+        pattern += d.conversion;
         if (d.conversion == 'd' || d.conversion == 'i') {
             long long value = 0;
             if (d.length == 'l') {
@@ -141,7 +141,7 @@ ViStatus CFormattedIo::Print(IFormattedPort& port, const std::vector<Directive>&
             } else {
                 value = va_arg(args.list, int);
             }
-            out += FormatValue(spec, value);
+            out += FormatValue(pattern, value);
         } else {
             unsigned long long value = 0;
             if (d.length == 'l') {
@@ -151,7 +151,7 @@ ViStatus CFormattedIo::Print(IFormattedPort& port, const std::vector<Directive>&
             } else {
                 value = va_arg(args.list, unsigned);
             }
-            out += FormatValue(spec, value);
+            out += FormatValue(pattern, value);
         }
     }
     if (out.empty()) {
