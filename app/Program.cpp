@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QPixmap>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/MainFrame.h"
 #include "app/SfpApp.h"
+#include "platform/Bitmap.h"
 #include "platform/QtPlatform.h"
 #include "platform/native/DynamicLibrary.h"
 
@@ -35,9 +37,14 @@ QIcon AppIcon() {
     QIcon icon;
     // The sizes a window's title bar and task switcher use; the large ones are for the desktop
     // entry, from the installed icon theme. Each size given here is decoded and sent to the
-    // window manager when a window is shown.
+    // window manager when a window is shown. Read as PNG outright: QIcon::addFile would first
+    // ask every image plug-in whether it knows the file.
     for (int size : {16, 32, 48}) {
-        icon.addFile(QStringLiteral(":/icons/aq3310-sfp-%1.png").arg(size), QSize(size, size));
+        const QImage image =
+            ReadResourceImage(QStringLiteral(":/icons/aq3310-sfp-%1.png").arg(size), "png");
+        if (!image.isNull()) {
+            icon.addPixmap(QPixmap::fromImage(image));
+        }
     }
     return icon;
 }

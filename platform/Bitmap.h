@@ -20,5 +20,9 @@ private:
     QImage m_image;
 };
 
+// An image of a known format (lower case, "png", "bmp") from a file or resource; null if
+// unreadable.
+QImage ReadResourceImage(const QString& path, const char* format);
+
 // Bitmap id is the resource ":/bitmaps/<id>.bmp"; a null bitmap when there is none.
 CBitmap LoadBitmap(int id);
