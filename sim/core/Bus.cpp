@@ -227,6 +227,20 @@ ViStatus CBus::OpenDefaultRM(ViSession* rm) {
 
 ViStatus CBus::FindRsrc(ViSession rm, const ViChar* expression, ViFindList* findList,
                         ViUInt32* count, ViChar* name) {
+    // The configured LAN instruments are asked first, without the lock: each may take up to
+    // the configured time-out to answer.
+    std::vector<std::string> lan;
+    if (expression != nullptr &&
+        ::strnlen(expression, kMaxPatternLength + 1) <= kMaxPatternLength) {
+        bool manager = false;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            manager = Find(rm, Session::Kind::ResourceManager) != nullptr;
+        }
+        if (manager) {
+            lan = FindLan(expression);
+        }
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     if (findList != nullptr) {
         *findList = VI_NULL;
@@ -254,6 +268,12 @@ ViStatus CBus::FindRsrc(ViSession rm, const ViChar* expression, ViFindList* find
         }
         if (match == PatternResult::Match) {
             list.names.push_back(resource->scenario.name);
+        }
+    }
+    for (const std::string& instrument : lan) {
+        // A name the scenario simulates is its own.
+        if (generation->index.count(instrument) == 0) {
+            list.names.push_back(instrument);
         }
     }
     if (list.names.empty()) {

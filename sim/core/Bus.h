@@ -170,6 +170,8 @@ private:
     ViStatus UnlockRemote(ViSession vi);
     // Has a remote session's device send its service requests (once).
     ViStatus EnableRemoteRequests(ViSession vi);
+    // The LAN instruments of the configuration file that match expression and answer.
+    static std::vector<std::string> FindLan(const std::string& expression);
     // One service request for one session, by the mechanisms it enabled; true when queued.
     bool Signal(ViSession vi, Session& session);
     ViStatus GetLocked(const Session& session, ViAttr attribute, void* value);

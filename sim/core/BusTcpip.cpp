@@ -2,8 +2,11 @@
 // lock, so a slow or dead host holds up only the sessions that use it.
 #include <algorithm>
 #include <cstring>
+#include <future>
 
 #include "sim/core/Bus.h"
+#include "sim/core/LanConfig.h"
+#include "sim/core/VisaPattern.h"
 
 namespace sim {
 
@@ -33,6 +36,34 @@ void SplitName(const std::string& canonical, std::string* host, std::string* dev
 }
 
 }  // namespace
+
+std::vector<std::string> CBus::FindLan(const std::string& expression) {
+    const LanConfig config = ReadLanConfig();
+    std::vector<std::string> names;
+    for (const std::string& name : config.instruments) {
+        if (MatchVisaPattern(expression, name) == PatternResult::Match) {
+            names.push_back(name);
+        }
+    }
+    // All hosts are asked at once, so a search costs one time-out however many do not answer.
+    std::vector<std::future<bool>> answers;
+    for (const std::string& name : names) {
+        answers.push_back(std::async(std::launch::async, [name, timeoutMs = config.timeoutMs] {
+            std::string host;
+            std::string device;
+            SplitName(name, &host, &device);
+            ViStatus status = VI_SUCCESS;
+            return CRemoteLink::Open(host, device, timeoutMs, false, 0, &status) != nullptr;
+        }));
+    }
+    std::vector<std::string> present;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (answers[i].get()) {
+            present.push_back(names[i]);
+        }
+    }
+    return present;
+}
 
 CBus::Session* CBus::FindIo(ViObject vi) {
     Session* session = Find(vi);

@@ -384,3 +384,46 @@ TEST_F(Vxi11Daemon, OurVisaLibraryReachesItOverTheNetwork) {
               VI_ERROR_RSRC_NFOUND);
     EXPECT_EQ(visa.close(rm), VI_SUCCESS);
 }
+
+// The configuration file's LAN instruments join a search when they answer; a host that does
+// not answer costs at most the configured time-out.
+TEST_F(Vxi11Daemon, SearchIncludesConfiguredInstrumentsThatAnswer) {
+    const std::filesystem::path conf = m_scenario.string() + ".conf";
+    std::ofstream(conf) << "timeout 300\n"
+                           "TCPIP0::127.0.0.1::inst0::INSTR\n"
+                           "TCPIP0::127.0.0.1::nosuch::INSTR\n"
+                           "TCPIP0::192.0.2.1::inst0::INSTR  # nobody there\n";
+    ASSERT_EQ(::setenv("SFP_VISA_CONF", conf.c_str(), 1), 0);
+    CVisaCalls visa;
+    auto find =
+        LookupFunction<ViStatus (*)(ViSession, const ViChar*, ViFindList*, ViUInt32*, ViChar*)>(
+            visa.library, "viFindRsrc");
+    auto next = LookupFunction<ViStatus (*)(ViFindList, ViChar*)>(visa.library, "viFindNext");
+    ViSession rm = VI_NULL;
+    ASSERT_EQ(visa.openDefaultRM(&rm), VI_SUCCESS);
+    const Clock::time_point start = Clock::now();
+    ViFindList list = VI_NULL;
+    ViUInt32 count = 0;
+    ViChar name[VI_FIND_BUFLEN] = {};
+    ASSERT_EQ(find(rm, "?*INSTR", &list, &count, name), VI_SUCCESS);
+    const auto took = Clock::now() - start;
+    std::vector<std::string> names{name};
+    for (ViUInt32 i = 1; i < count; ++i) {
+        ASSERT_EQ(next(list, name), VI_SUCCESS);
+        names.emplace_back(name);
+    }
+    EXPECT_EQ(std::count(names.begin(), names.end(), "TCPIP0::127.0.0.1::inst0::INSTR"), 1);
+    EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                            [](const std::string& n) { return n.rfind("TCPIP", 0) == 0; }),
+              1)
+        << "the missing device and the silent host are left out";
+    EXPECT_LT(took, std::chrono::milliseconds(1500));
+    // The served gateway name too; a search that only the configuration answers finds it.
+    std::ofstream(conf) << "TCPIP0::127.0.0.1::vxi0,24::INSTR\n";
+    EXPECT_EQ(find(rm, "TCPIP?*", &list, &count, name), VI_SUCCESS);
+    EXPECT_EQ(count, 1u);
+    EXPECT_STREQ(name, "TCPIP0::127.0.0.1::vxi0,24::INSTR");
+    visa.close(rm);
+    ::unsetenv("SFP_VISA_CONF");
+    std::filesystem::remove(conf);
+}
