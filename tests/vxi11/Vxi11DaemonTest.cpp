@@ -427,3 +427,25 @@ TEST_F(Vxi11Daemon, SearchIncludesConfiguredInstrumentsThatAnswer) {
     ::unsetenv("SFP_VISA_CONF");
     std::filesystem::remove(conf);
 }
+
+// A server that stops answering costs a call its time-out plus the open time-out, never more;
+// the link is given up then.
+TEST_F(Vxi11Daemon, OurVisaLibraryGivesUpOnAServerThatStopsAnswering) {
+    CVisaCalls visa;
+    ViSession rm = VI_NULL;
+    ASSERT_EQ(visa.openDefaultRM(&rm), VI_SUCCESS);
+    ViSession vi = VI_NULL;
+    ASSERT_EQ(visa.open(rm, "TCPIP0::127.0.0.1::inst0::INSTR", VI_NULL, 300, &vi), VI_SUCCESS);
+    ASSERT_EQ(visa.set(vi, VI_ATTR_TMO_VALUE, 200), VI_SUCCESS);
+    ::kill(m_daemon.Pid(), SIGSTOP);
+    const Clock::time_point start = Clock::now();
+    const ViStatus silent = visa.Write(vi, "*IDN?\n");
+    const auto took = Clock::now() - start;
+    const ViStatus after = visa.Write(vi, "*IDN?\n");
+    ::kill(m_daemon.Pid(), SIGCONT);
+    EXPECT_EQ(silent, VI_ERROR_TMO);
+    EXPECT_GE(took, std::chrono::milliseconds(450));
+    EXPECT_LT(took, std::chrono::milliseconds(1500));
+    EXPECT_EQ(after, VI_ERROR_CONN_LOST);
+    EXPECT_EQ(visa.close(rm), VI_SUCCESS);
+}
