@@ -92,7 +92,8 @@ CBus::~CBus() {
                 links.push_back(std::move(session.link));
             }
         }
-        links.swap(m_closedLinks);
+        links.insert(links.end(), m_closedLinks.begin(), m_closedLinks.end());
+        m_closedLinks.clear();
     }
     links.clear();
 #if defined(_WIN32)

@@ -115,7 +115,6 @@ ViStatus CBus::OpenRemote(ViSession rm, const ResourceName& name, ViAccessMode m
     session.host = host;
     session.device = device;
     session.lockCount = exclusive ? 1 : 0;
-    Record("open " + name.canonical);
     *vi = NewSession(std::move(session));
     return VI_SUCCESS;
 }
