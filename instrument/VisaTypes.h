@@ -74,6 +74,7 @@ constexpr ViStatus VI_ERROR_IO = ViStatusFromBits(0xBFFF003E);
 constexpr ViStatus VI_ERROR_INV_PARAMETER = ViStatusFromBits(0xBFFF0078);
 constexpr ViStatus VI_ERROR_USER_BUF = ViStatusFromBits(0xBFFF0071);
 constexpr ViStatus VI_ERROR_NSUP_OPER = ViStatusFromBits(0xBFFF0067);
+constexpr ViStatus VI_ERROR_CONN_LOST = ViStatusFromBits(0xBFFF00A6);
 constexpr ViStatus VI_ERROR_RSRC_BUSY = ViStatusFromBits(0xBFFF0072);
 constexpr ViStatus VI_ERROR_INV_ACC_MODE = ViStatusFromBits(0xBFFF0013);
 constexpr ViStatus VI_ERROR_RSRC_LOCKED = ViStatusFromBits(0xBFFF000F);
@@ -124,6 +125,10 @@ constexpr ViAttr VI_ATTR_GPIB_PRIMARY_ADDR = 0x3FFF0172;
 constexpr ViAttr VI_ATTR_RSRC_MANF_NAME = 0xBFFF0174;
 constexpr ViAttr VI_ATTR_RSRC_MANF_ID = 0x3FFF0175;
 constexpr ViAttr VI_ATTR_INTF_NUM = 0x3FFF0176;
+// VXI-11 (TCPIP INSTR) sessions.
+constexpr ViAttr VI_ATTR_TCPIP_ADDR = 0xBFFF0195;
+constexpr ViAttr VI_ATTR_TCPIP_HOSTNAME = 0xBFFF0196;
+constexpr ViAttr VI_ATTR_TCPIP_DEVICE_NAME = 0xBFFF0199;
 constexpr ViAttr VI_ATTR_EVENT_TYPE = 0x3FFF4010;
 
 constexpr ViEventType VI_EVENT_SERVICE_REQ = 0x3FFF200B;

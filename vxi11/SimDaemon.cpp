@@ -5,6 +5,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -90,8 +92,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     // The signals are taken by sigwait below, never by some other thread: blocked before any
-    // thread starts. SIGUSR1 raises a service request on every device, until the simulated
-    // module raises its own: for trying a client's interrupt channel.
+    // thread starts. SIGUSR1 raises a service request on every device, for trying a client's
+    // interrupt channel; the modules raise their own as well.
     sigset_t waited;
     sigemptyset(&waited);
     sigaddset(&waited, SIGINT);
@@ -130,10 +132,27 @@ int main(int argc, char** argv) {
                 network.CorePort(), network.AbortPort());
     std::fflush(stdout);
 
+    // Between signals, modules whose inputs run on time are stepped at their step times, so
+    // that an edge raises its service request when it happens.
     int received = 0;
-    while (sigwait(&waited, &received) == 0 && received == SIGUSR1) {
-        for (const sim::ResourceScenario& resource : scenario.resources) {
-            server.RaiseServiceRequest(resource.name);
+    for (;;) {
+        const long long next = server.StepDevices();
+        long long waitMs = 1000;
+        if (next >= 0) {
+            const long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      std::chrono::steady_clock::now().time_since_epoch())
+                                      .count();
+            waitMs = std::clamp(next - now, 1LL, 1000LL);
+        }
+        const timespec wait{static_cast<time_t>(waitMs / 1000),
+                            static_cast<long>(waitMs % 1000) * 1000000L};
+        received = sigtimedwait(&waited, nullptr, &wait);
+        if (received == SIGUSR1) {
+            for (const sim::ResourceScenario& resource : scenario.resources) {
+                server.RaiseServiceRequest(resource.name);
+            }
+        } else if (received == SIGINT || received == SIGTERM) {
+            break;
         }
     }
     pmap_unset(vxi11::kCoreProgram, vxi11::kProgramVersion);

@@ -388,6 +388,20 @@ int CVxi11Client::DisableSrq() {
     return status != 0 ? status : static_cast<int>(result.error);
 }
 
+std::string CVxi11Client::PeerAddress() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    sockaddr_in peer{};
+    socklen_t size = sizeof(peer);
+    char text[INET_ADDRSTRLEN] = {};
+    if (!m_core.IsOpen() ||
+        ::getpeername(m_core.Fd(), reinterpret_cast<sockaddr*>(&peer), &size) != 0 ||
+        peer.sin_family != AF_INET ||
+        ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof(text)) == nullptr) {
+        return std::string();
+    }
+    return text;
+}
+
 int CVxi11Client::Abort() {
     std::lock_guard<std::mutex> lock(m_abortMutex);
     std::string error;

@@ -65,6 +65,8 @@ public:
     std::int32_t LinkId() const { return m_link; }
     std::uint32_t MaxRecvSize() const { return m_maxRecvSize; }
     const std::string& LastError() const { return m_error; }
+    // The address the link is connected to, in dotted form (empty without a link).
+    std::string PeerAddress();
 
     // The port a program is registered on with host's portmapper (0 and an error when none).
     static std::uint16_t PortmapperPort(const std::string& host, std::uint32_t program,

@@ -302,6 +302,7 @@ Bytes CVxi11Server::Write(std::uint32_t xid, XDR* xdr) {
         return EncodeReply(xid, AcceptStat::GarbageArguments);
     }
     Device_WriteResp result{};
+    Targets requests;
     Lock lock(m_mutex);
     const LinkPtr link = FindLink(parms->lid);
     if (!link) {
@@ -334,6 +335,7 @@ Bytes CVxi11Server::Write(std::uint32_t xid, XDR* xdr) {
             const sim::CDevice::Outcome outcome =
                 m_devices[link->device].device->Execute(message, NowMs());
             Trace("write link " + std::to_string(link->id) + ": " + message);
+            requests = NoticeRequest(link->device);
             if (outcome.writeStatus < 0) {
                 result.error = ErrorOfStatus(outcome.writeStatus);
                 result.size = 0;
@@ -345,6 +347,8 @@ Bytes CVxi11Server::Write(std::uint32_t xid, XDR* xdr) {
             }
         }
     }
+    lock.unlock();
+    Send(requests);
     return EncodeReply(xid, AcceptStat::Success, Proc(xdr_Device_WriteResp), &result);
 }
 
@@ -412,12 +416,21 @@ Bytes CVxi11Server::Generic(std::uint32_t xid, std::uint32_t procedure, XDR* xdr
     if (procedure == kProcReadStb) {
         Device_ReadStbResp result{};
         result.error = error;
+        Targets requests;
         if (error == kOk) {
             Device& device = m_devices[link->device];
-            result.stb = static_cast<u_char>((link->output.empty() ? 0 : kStbMessageAvailable) |
-                                             (device.requestPending ? kStbRequestService : 0));
+            device.device->CatchUp(NowMs());
+            requests = NoticeRequest(link->device);
+            // The module's own status byte, with what the link adds: its unread reply and a
+            // request raised from outside the module.
+            const std::uint8_t own = device.device->IsModule() ? device.device->StatusByte() : 0;
+            result.stb =
+                static_cast<u_char>(own | (link->output.empty() ? 0 : kStbMessageAvailable) |
+                                    (device.requestPending ? kStbRequestService : 0));
             device.requestPending = false;
         }
+        lock.unlock();
+        Send(requests);
         return EncodeReply(xid, AcceptStat::Success, Proc(xdr_Device_ReadStbResp), &result);
     }
     if (error == kOk && procedure == kProcClear) {
@@ -553,7 +566,7 @@ void CVxi11Server::Shutdown() {
 }
 
 int CVxi11Server::RaiseServiceRequest(const std::string& resource) {
-    std::vector<std::pair<std::shared_ptr<CInterruptChannel>, Bytes>> targets;
+    Targets targets;
     {
         Lock lock(m_mutex);
         const std::optional<std::size_t> device = FindDevice(resource);
@@ -561,20 +574,65 @@ int CVxi11Server::RaiseServiceRequest(const std::string& resource) {
             return -1;
         }
         m_devices[*device].requestPending = true;
-        for (const auto& entry : m_links) {
-            const Link& link = *entry.second;
-            const auto channel = m_interrupts.find(link.connection);
-            if (link.device == *device && link.srqEnabled && channel != m_interrupts.end()) {
-                targets.emplace_back(channel->second, link.srqHandle);
-            }
+        targets = TargetsOf(*device);
+    }
+    const int delivered = Send(targets);
+    Trace("service request on " + resource + ": " + std::to_string(delivered) + " sent");
+    return delivered;
+}
+
+CVxi11Server::Targets CVxi11Server::TargetsOf(std::size_t device) const {
+    Targets targets;
+    for (const auto& entry : m_links) {
+        const Link& link = *entry.second;
+        const auto channel = m_interrupts.find(link.connection);
+        if (link.device == device && link.srqEnabled && channel != m_interrupts.end()) {
+            targets.emplace_back(channel->second, link.srqHandle);
         }
     }
+    return targets;
+}
+
+CVxi11Server::Targets CVxi11Server::NoticeRequest(std::size_t device) {
+    Device& entry = m_devices[device];
+    const bool requesting = entry.device->RequestsService();
+    const bool rising = requesting && !entry.requesting;
+    entry.requesting = requesting;
+    if (!rising) {
+        return Targets();
+    }
+    Trace("service request from " + entry.resource);
+    return TargetsOf(device);
+}
+
+int CVxi11Server::Send(const Targets& targets) {
     int delivered = 0;
     for (const auto& target : targets) {
         delivered += target.first->SendServiceRequest(target.second) ? 1 : 0;
     }
-    Trace("service request on " + resource + ": " + std::to_string(delivered) + " sent");
     return delivered;
+}
+
+long long CVxi11Server::StepDevices() {
+    Targets targets;
+    long long next = -1;
+    {
+        Lock lock(m_mutex);
+        const long long now = NowMs();
+        for (std::size_t i = 0; i < m_devices.size(); ++i) {
+            sim::CDevice& device = *m_devices[i].device;
+            if (device.NextStepMs() < 0) {
+                continue;
+            }
+            device.CatchUp(now);
+            const Targets rose = NoticeRequest(i);
+            targets.insert(targets.end(), rose.begin(), rose.end());
+            const long long step = device.NextStepMs();
+            next = next < 0 ? step : std::min(next, step);
+        }
+    }
+    Send(targets);
+    return next;
 }
 
 }  // namespace vxi11

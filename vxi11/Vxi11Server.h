@@ -59,6 +59,10 @@ public:
     // enabled service requests, over its client's interrupt channel; sets the status byte's
     // request bit. Returns how many were delivered, or -1 for an unknown resource.
     int RaiseServiceRequest(const std::string& resource);
+    // Steps the modules whose inputs run on time up to now; a module whose own service request
+    // rises (an enabled status bit) is reported as RaiseServiceRequest does. Returns when to
+    // call again on the steady clock, in ms (-1: no module steps on time).
+    long long StepDevices();
 
     std::size_t LinkCount() const;
     // Calls now waiting for a lock or a reply, for diagnostics and tests.
@@ -71,6 +75,7 @@ private:
         std::unique_ptr<sim::CDevice> device;
         std::int32_t lockOwner = 0;  // link id, 0: free
         bool requestPending = false;
+        bool requesting = false;  // the module's own service request, as last seen
     };
     struct Link {
         std::int32_t id = 0;
@@ -87,6 +92,8 @@ private:
     };
     using LinkPtr = std::shared_ptr<Link>;
     using Lock = std::unique_lock<std::mutex>;
+    // Interrupt channels and the handles to send a service request with.
+    using Targets = std::vector<std::pair<std::shared_ptr<CInterruptChannel>, Bytes>>;
 
     Bytes Dispatch(ConnectionId connection, Channel channel, const CallHeader& header, XDR* xdr);
     LinkPtr FindLink(std::int32_t id) const;
@@ -98,6 +105,13 @@ private:
     std::int32_t AwaitOutput(Lock& lock, const LinkPtr& link, std::uint32_t ioTimeoutMs);
     void DestroyLink(Lock& lock, const LinkPtr& link);
     void Trace(const std::string& line) const;
+    // The links of a device that enabled service requests, with a channel to send them on.
+    Targets TargetsOf(std::size_t device) const;
+    // After anything that can change a module's status byte: its links to tell when its own
+    // service request rose (none otherwise).
+    Targets NoticeRequest(std::size_t device);
+    // Sends outside the lock: a slow client holds up no one else. Returns how many arrived.
+    static int Send(const Targets& targets);
 
     Bytes CreateLink(ConnectionId connection, std::uint32_t xid, XDR* xdr);
     Bytes Write(std::uint32_t xid, XDR* xdr);

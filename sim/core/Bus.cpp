@@ -82,6 +82,20 @@ CBus& CBus::Instance() {
 }
 
 CBus::~CBus() {
+    // Links still open at the end of the process are closed outside the lock: their
+    // interrupt channel threads may be waiting for it.
+    std::vector<std::shared_ptr<CRemoteLink>> links;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto& [vi, session] : m_sessions) {
+            if (session.link) {
+                links.push_back(std::move(session.link));
+            }
+        }
+        links.insert(links.end(), m_closedLinks.begin(), m_closedLinks.end());
+        m_closedLinks.clear();
+    }
+    links.clear();
 #if defined(_WIN32)
     // Only at the end of the process once the thread ran (the library is pinned): Windows has
     // already ended every other thread, maybe inside the lock, so it is not touched.
@@ -214,6 +228,20 @@ ViStatus CBus::OpenDefaultRM(ViSession* rm) {
 
 ViStatus CBus::FindRsrc(ViSession rm, const ViChar* expression, ViFindList* findList,
                         ViUInt32* count, ViChar* name) {
+    // The configured LAN instruments are asked first, without the lock: each may take up to
+    // the configured time-out to answer.
+    std::vector<std::string> lan;
+    if (expression != nullptr &&
+        ::strnlen(expression, kMaxPatternLength + 1) <= kMaxPatternLength) {
+        bool manager = false;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            manager = Find(rm, Session::Kind::ResourceManager) != nullptr;
+        }
+        if (manager) {
+            lan = FindLan(expression);
+        }
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     if (findList != nullptr) {
         *findList = VI_NULL;
@@ -241,6 +269,12 @@ ViStatus CBus::FindRsrc(ViSession rm, const ViChar* expression, ViFindList* find
         }
         if (match == PatternResult::Match) {
             list.names.push_back(resource->scenario.name);
+        }
+    }
+    for (const std::string& instrument : lan) {
+        // A name the scenario simulates is its own.
+        if (generation->index.count(instrument) == 0) {
+            list.names.push_back(instrument);
         }
     }
     if (list.names.empty()) {
@@ -347,6 +381,8 @@ ViStatus CBus::Open(ViSession rm, const ViChar* name, ViAccessMode mode, ViUInt3
                     ViSession* vi) {
     ViSession opened = VI_NULL;
     ViStatus status = VI_SUCCESS;
+    ResourceName remote;
+    bool toRemote = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (vi == nullptr) {
@@ -369,17 +405,26 @@ ViStatus CBus::Open(ViSession rm, const ViChar* name, ViAccessMode mode, ViUInt3
         Record("open " + std::string(name));
         const std::shared_ptr<Generation> generation = manager->generation;
         std::size_t index = 0;
-        if (const ViStatus missing = FindResource(*generation, name, &index); missing < 0) {
+        const ViStatus missing = FindResource(*generation, name, &index);
+        // A TCPIP instrument the scenario does not simulate is reached over the network.
+        if (missing == VI_ERROR_RSRC_NFOUND && ParseResourceName(name, &remote) &&
+            remote.interfaceType == VI_INTF_TCPIP && remote.resourceClass == "INSTR") {
+            toRemote = true;
+        } else if (missing < 0) {
             return missing;
+        } else {
+            const std::shared_ptr<Resource>& resource = generation->resources[index];
+            if (resource->scenario.openStatus < 0) {
+                return resource->scenario.openStatus;
+            }
+            Session session(Session::Kind::Instrument, rm);
+            session.resource = resource;
+            opened = NewSession(std::move(session));
+            status = resource->scenario.openStatus;
         }
-        const std::shared_ptr<Resource>& resource = generation->resources[index];
-        if (resource->scenario.openStatus < 0) {
-            return resource->scenario.openStatus;
-        }
-        Session session(Session::Kind::Instrument, rm);
-        session.resource = resource;
-        opened = NewSession(std::move(session));
-        status = resource->scenario.openStatus;
+    }
+    if (toRemote) {
+        return OpenRemote(rm, remote, mode, openTimeout, vi);
     }
     // A lock asked for at open is taken as viLock would, waiting up to the open time-out.
     if ((mode & (VI_EXCLUSIVE_LOCK | VI_SHARED_LOCK)) != 0) {
@@ -423,11 +468,15 @@ void CBus::CloseLocked(ViObject vi) {
             resource.sharedKey.clear();
         }
     }
+    if (session.link) {
+        m_closedLinks.push_back(std::move(session.link));
+    }
     m_sessions.erase(it);
 }
 
 ViStatus CBus::Close(ViObject vi) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<std::shared_ptr<CRemoteLink>> links;
+    std::unique_lock<std::mutex> lock(m_mutex);
     if (vi == VI_NULL) {
         return VI_WARN_NULL_OBJECT;
     }
@@ -435,8 +484,11 @@ ViStatus CBus::Close(ViObject vi) {
         return VI_ERROR_INV_OBJECT;
     }
     CloseLocked(vi);
+    links.swap(m_closedLinks);
     m_changed.notify_all();
     m_wake.notify_all();
+    lock.unlock();
+    links.clear();  // destroys the links, each ending its link with the device
     return VI_SUCCESS;
 }
 
@@ -485,6 +537,9 @@ ViStatus CBus::GetLocked(const Session& session, ViAttr attribute, void* value) 
         }
         Store<ViEventType>(value, session.eventType);
         return VI_SUCCESS;
+    }
+    if (session.kind == Session::Kind::Remote) {
+        return GetRemote(session, attribute, value);
     }
     if (session.kind != Session::Kind::Instrument) {
         return VI_ERROR_NSUP_ATTR;
@@ -607,7 +662,7 @@ ViStatus CBus::SetAttribute(ViObject vi, ViAttr attribute, ViAttrState value) {
         default:
             break;
     }
-    if (session.kind != Session::Kind::Instrument) {
+    if (session.kind != Session::Kind::Instrument && session.kind != Session::Kind::Remote) {
         return attribute == VI_ATTR_EVENT_TYPE && session.kind == Session::Kind::Event
                    ? VI_ERROR_ATTR_READONLY
                    : VI_ERROR_NSUP_ATTR;
@@ -624,7 +679,10 @@ ViStatus CBus::SetAttribute(ViObject vi, ViAttr attribute, ViAttrState value) {
             if (value > 0xFFFFFFFFu) {
                 return VI_ERROR_NSUP_ATTR_STATE;
             }
-            Record("set " + session.resource->scenario.name + " timeout " + std::to_string(value));
+            Record("set " +
+                   (session.resource ? session.resource->scenario.name
+                                     : session.remoteName.canonical) +
+                   " timeout " + std::to_string(value));
             session.timeoutMs = static_cast<ViUInt32>(value);
             return VI_SUCCESS;
         case VI_ATTR_TERMCHAR:
@@ -691,7 +749,7 @@ int CBus::OpenSessionCount() {
 
 std::shared_ptr<void> CBus::Attachment(ViSession vi, std::shared_ptr<void> (*make)()) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    Session* session = Find(vi, Session::Kind::Instrument);
+    Session* session = FindIo(vi);
     if (session == nullptr) {
         return nullptr;
     }
@@ -703,7 +761,7 @@ std::shared_ptr<void> CBus::Attachment(ViSession vi, std::shared_ptr<void> (*mak
 
 bool CBus::IsInstrument(ViSession vi) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return Find(vi, Session::Kind::Instrument) != nullptr;
+    return FindIo(vi) != nullptr;
 }
 
 }  // namespace sim

@@ -13,6 +13,7 @@
 
 #include "instrument/VisaTypes.h"
 #include "sim/core/Device.h"
+#include "sim/core/RemoteLink.h"
 #include "sim/core/ResourceName.h"
 #include "sim/core/Scenario.h"
 #include "sim/visa/SimHooks.h"
@@ -110,7 +111,8 @@ private:
         std::unordered_map<std::string, std::size_t> index;  // canonical name -> resource
     };
     struct Session {
-        enum class Kind { ResourceManager, Instrument, FindList, Event };
+        // Remote: a TCPIP INSTR session on a VXI-11 link rather than a simulated device.
+        enum class Kind { ResourceManager, Instrument, FindList, Event, Remote };
         Session(Kind k, ViSession p) : kind(k), parent(p) {}
         Kind kind;
         ViSession parent;
@@ -131,6 +133,18 @@ private:
         std::vector<std::pair<EventHandler, ViAddr>> handlers;
         ViEventType eventType = 0;  // event context
         std::shared_ptr<void> attachment;
+        std::shared_ptr<CRemoteLink> link;  // remote: its link
+        ResourceName remoteName;            // remote: the name it was opened by
+        std::string host, device;           // remote: the parts of its name
+        int lockCount = 0;                  // remote: nested exclusive locks held
+        bool linkRequests = false;          // remote: the device sends its service requests
+    };
+    // What a call on a remote session needs, taken under the lock and used outside it.
+    struct RemoteCall {
+        std::shared_ptr<CRemoteLink> link;
+        ViUInt32 timeoutMs = 0;
+        int termChar = -1;  // -1: no termination character
+        bool sendEnd = true;
     };
     struct Call {
         EventHandler handler;
@@ -145,6 +159,21 @@ private:
     std::shared_ptr<Generation> Load(const std::string& key, const ParseResult& parsed);
     Session* Find(ViObject vi, Session::Kind kind);
     Session* Find(ViObject vi);
+    // An instrument session, simulated or remote.
+    Session* FindIo(ViObject vi);
+    // Whether vi is a remote session; *call is filled from it when it is.
+    bool TakeRemote(ViSession vi, RemoteCall* call);
+    ViStatus OpenRemote(ViSession rm, const ResourceName& name, ViAccessMode mode,
+                        ViUInt32 openTimeout, ViSession* vi);
+    ViStatus GetRemote(const Session& session, ViAttr attribute, void* value);
+    ViStatus LockRemote(ViSession vi, ViAccessMode type, ViUInt32 timeout, ViChar* accessKey);
+    ViStatus UnlockRemote(ViSession vi);
+    // Has a remote session's device send its service requests (once).
+    ViStatus EnableRemoteRequests(ViSession vi);
+    // The LAN instruments of the configuration file that match expression and answer.
+    static std::vector<std::string> FindLan(const std::string& expression);
+    // One service request for one session, by the mechanisms it enabled; true when queued.
+    bool Signal(ViSession vi, Session& session);
     ViStatus GetLocked(const Session& session, ViAttr attribute, void* value);
     ViStatus IoSession(ViSession vi, Session** session);
     ViSession NewSession(Session session);
@@ -167,6 +196,9 @@ private:
     std::condition_variable m_wake;     // the library's thread
     std::shared_ptr<Generation> m_current;
     std::map<ViSession, Session> m_sessions;
+    // Links of sessions closed under the lock, destroyed once it is released (destroying one
+    // waits for its interrupt channel's thread, which may be waiting for the lock).
+    std::vector<std::shared_ptr<CRemoteLink>> m_closedLinks;
     ViSession m_nextSession = 1;
     std::deque<std::string> m_trace;
     std::deque<Call> m_calls;

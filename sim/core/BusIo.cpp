@@ -61,6 +61,15 @@ ViStatus CBus::IoSession(ViSession vi, Session** session) {
 
 ViStatus CBus::Write(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt32* written,
                      bool end) {
+    if (RemoteCall remote; TakeRemote(vi, &remote)) {
+        if (written != nullptr) {
+            *written = 0;
+        }
+        if (buffer == nullptr && count > 0) {
+            return VI_ERROR_USER_BUF;
+        }
+        return remote.link->Write(buffer, count, end && remote.sendEnd, remote.timeoutMs, written);
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     if (written != nullptr) {
         *written = 0;
@@ -114,6 +123,21 @@ ViStatus CBus::Write(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt3
 }
 
 ViStatus CBus::Read(ViSession vi, ViByte* buffer, ViUInt32 count, ViUInt32* read, bool* end) {
+    if (RemoteCall remote; TakeRemote(vi, &remote)) {
+        if (read != nullptr) {
+            *read = 0;
+        }
+        if (end != nullptr) {
+            *end = false;
+        }
+        if (buffer == nullptr && count > 0) {
+            return VI_ERROR_USER_BUF;
+        }
+        if (count == 0) {
+            return VI_SUCCESS_MAX_CNT;
+        }
+        return remote.link->Read(buffer, count, remote.termChar, remote.timeoutMs, read, end);
+    }
     Lock_ lock(m_mutex);
     if (read != nullptr) {
         *read = 0;
@@ -189,6 +213,9 @@ ViStatus CBus::Read(ViSession vi, ViByte* buffer, ViUInt32 count, ViUInt32* read
 }
 
 ViStatus CBus::ReadSTB(ViSession vi, ViUInt16* status) {
+    if (RemoteCall remote; TakeRemote(vi, &remote)) {
+        return status != nullptr ? remote.link->ReadStb(status) : VI_ERROR_INV_PARAMETER;
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     Session* session = nullptr;
     if (const ViStatus refused = IoSession(vi, &session); refused != VI_SUCCESS) {
@@ -205,6 +232,9 @@ ViStatus CBus::ReadSTB(ViSession vi, ViUInt16* status) {
 }
 
 ViStatus CBus::Clear(ViSession vi) {
+    if (RemoteCall remote; TakeRemote(vi, &remote)) {
+        return remote.link->Clear();
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     Session* session = nullptr;
     if (const ViStatus refused = IoSession(vi, &session); refused != VI_SUCCESS) {
@@ -220,6 +250,9 @@ ViStatus CBus::Clear(ViSession vi) {
 }
 
 ViStatus CBus::AssertTrigger(ViSession vi, ViUInt16 protocol) {
+    if (RemoteCall remote; TakeRemote(vi, &remote)) {
+        return protocol == 0 ? remote.link->Trigger() : ViStatusFromBits(0xBFFF0079);
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     Session* session = nullptr;
     if (const ViStatus refused = IoSession(vi, &session); refused != VI_SUCCESS) {
@@ -235,6 +268,9 @@ ViStatus CBus::AssertTrigger(ViSession vi, ViUInt16 protocol) {
 
 ViStatus CBus::Lock(ViSession vi, ViAccessMode type, ViUInt32 timeout, const ViChar* requestedKey,
                     ViChar* accessKey) {
+    if (RemoteCall remote; TakeRemote(vi, &remote)) {
+        return LockRemote(vi, type, timeout, accessKey);
+    }
     Lock_ lock(m_mutex);
     Session* session = Find(vi);
     if (session == nullptr) {
@@ -308,6 +344,9 @@ ViStatus CBus::Lock(ViSession vi, ViAccessMode type, ViUInt32 timeout, const ViC
 }
 
 ViStatus CBus::Unlock(ViSession vi) {
+    if (RemoteCall remote; TakeRemote(vi, &remote)) {
+        return UnlockRemote(vi);
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     Session* session = Find(vi);
     if (session == nullptr) {
@@ -444,24 +483,28 @@ void CBus::Deliver(const std::shared_ptr<Resource>& resource) {
     }
     bool any = false;
     for (auto& [vi, session] : m_sessions) {
-        if (session.kind != Session::Kind::Instrument || session.resource != resource ||
-            session.mechanisms == 0) {
-            continue;
-        }
-        if ((session.mechanisms & VI_QUEUE) != 0 && session.queue.size() < session.maxQueue) {
-            session.queue.push_back(VI_EVENT_SERVICE_REQ);
-            any = true;
-        }
-        if ((session.mechanisms & VI_SUSPEND_HNDLR) != 0 && session.suspended < session.maxQueue) {
-            ++session.suspended;
-        }
-        if ((session.mechanisms & VI_HNDLR) != 0) {
-            Dispatch(vi, session);
+        if (session.kind == Session::Kind::Instrument && session.resource == resource) {
+            any = Signal(vi, session) || any;
         }
     }
     if (any) {
         m_changed.notify_all();
     }
+}
+
+bool CBus::Signal(ViSession vi, Session& session) {
+    bool queued = false;
+    if ((session.mechanisms & VI_QUEUE) != 0 && session.queue.size() < session.maxQueue) {
+        session.queue.push_back(VI_EVENT_SERVICE_REQ);
+        queued = true;
+    }
+    if ((session.mechanisms & VI_SUSPEND_HNDLR) != 0 && session.suspended < session.maxQueue) {
+        ++session.suspended;
+    }
+    if ((session.mechanisms & VI_HNDLR) != 0) {
+        Dispatch(vi, session);
+    }
+    return queued;
 }
 
 // Hands one event to each of the session's handlers, newest first, on the library's thread.
@@ -496,7 +539,7 @@ void CBus::Work() {
         if (!m_calls.empty()) {
             const Call call = m_calls.front();
             m_calls.pop_front();
-            if (Find(call.vi, Session::Kind::Instrument) != nullptr) {
+            if (FindIo(call.vi) != nullptr) {
                 lock.unlock();
                 call.handler(call.vi, VI_EVENT_SERVICE_REQ, call.context, call.user);
                 lock.lock();
@@ -536,12 +579,17 @@ void CBus::Work() {
 }
 
 ViStatus CBus::EnableEvent(ViSession vi, ViEventType type, ViUInt16 mechanism) {
+    if (RemoteCall remote; type == VI_EVENT_SERVICE_REQ && TakeRemote(vi, &remote)) {
+        if (const ViStatus failed = EnableRemoteRequests(vi); failed < 0) {
+            return failed;
+        }
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     Session* session = Find(vi);
     if (session == nullptr) {
         return VI_ERROR_INV_OBJECT;
     }
-    if (session->kind != Session::Kind::Instrument || type != VI_EVENT_SERVICE_REQ) {
+    if (FindIo(vi) == nullptr || type != VI_EVENT_SERVICE_REQ) {
         return VI_ERROR_INV_EVENT;
     }
     const bool handler = (mechanism & VI_HNDLR) != 0;
@@ -568,9 +616,11 @@ ViStatus CBus::EnableEvent(ViSession vi, ViEventType type, ViUInt16 mechanism) {
             Dispatch(vi, *session);
         }
     }
-    Record("enable " + session->resource->scenario.name);
-    session->resource->device->CatchUp(NowMs());
-    session->resource->requesting = session->resource->device->RequestsService();
+    if (session->resource) {
+        Record("enable " + session->resource->scenario.name);
+        session->resource->device->CatchUp(NowMs());
+        session->resource->requesting = session->resource->device->RequestsService();
+    }
     EnsureWorker();
     m_wake.notify_all();
     return (before & mechanism) == mechanism ? VI_SUCCESS_EVENT_EN : VI_SUCCESS;
@@ -582,7 +632,7 @@ ViStatus CBus::DisableEvent(ViSession vi, ViEventType type, ViUInt16 mechanism) 
     if (session == nullptr) {
         return VI_ERROR_INV_OBJECT;
     }
-    if (session->kind != Session::Kind::Instrument || !KnownEvent(type)) {
+    if (FindIo(vi) == nullptr || !KnownEvent(type)) {
         return VI_ERROR_INV_EVENT;
     }
     if (mechanism == 0 || (mechanism != VI_ALL_MECH &&
@@ -601,7 +651,7 @@ ViStatus CBus::DiscardEvents(ViSession vi, ViEventType type, ViUInt16 mechanism)
     if (session == nullptr) {
         return VI_ERROR_INV_OBJECT;
     }
-    if (session->kind != Session::Kind::Instrument || !KnownEvent(type)) {
+    if (FindIo(vi) == nullptr || !KnownEvent(type)) {
         return VI_ERROR_INV_EVENT;
     }
     if (mechanism == 0 || (mechanism != VI_ALL_MECH &&
@@ -633,17 +683,17 @@ ViStatus CBus::WaitOnEvent(ViSession vi, ViEventType type, ViUInt32 timeout, ViE
     if (session == nullptr) {
         return VI_ERROR_INV_OBJECT;
     }
-    if (session->kind != Session::Kind::Instrument || !KnownEvent(type)) {
+    if (FindIo(vi) == nullptr || !KnownEvent(type)) {
         return VI_ERROR_INV_EVENT;
     }
     if ((session->mechanisms & VI_QUEUE) == 0 && session->queue.empty()) {
         return VI_ERROR_NENABLED;
     }
     const bool ready = WaitFor(lock, timeout, [&] {
-        const Session* s = Find(vi, Session::Kind::Instrument);
+        const Session* s = FindIo(vi);
         return m_stop || s == nullptr || !s->queue.empty();
     });
-    session = Find(vi, Session::Kind::Instrument);
+    session = FindIo(vi);
     if (session == nullptr || m_stop) {
         return VI_ERROR_INV_OBJECT;
     }
@@ -670,7 +720,7 @@ ViStatus CBus::InstallHandler(ViSession vi, ViEventType type, EventHandler handl
     if (session == nullptr) {
         return VI_ERROR_INV_OBJECT;
     }
-    if (session->kind != Session::Kind::Instrument || type != VI_EVENT_SERVICE_REQ) {
+    if (FindIo(vi) == nullptr || type != VI_EVENT_SERVICE_REQ) {
         return VI_ERROR_INV_EVENT;
     }
     if (handler == nullptr) {
@@ -686,7 +736,7 @@ ViStatus CBus::UninstallHandler(ViSession vi, ViEventType type, EventHandler han
     if (session == nullptr) {
         return VI_ERROR_INV_OBJECT;
     }
-    if (session->kind != Session::Kind::Instrument || type != VI_EVENT_SERVICE_REQ) {
+    if (FindIo(vi) == nullptr || type != VI_EVENT_SERVICE_REQ) {
         return VI_ERROR_INV_EVENT;
     }
     auto& handlers = session->handlers;

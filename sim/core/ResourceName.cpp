@@ -48,13 +48,15 @@ bool Number(const std::string& text, int low, int high, int* value) {
     return true;
 }
 
-bool HostName(const std::string& text) {
+// extra: one more character the field may hold.
+bool HostName(const std::string& text, char extra = '.') {
     if (text.empty()) {
         return false;
     }
     for (const char c : text) {
         // No ':' (so no IPv6 literal): a field must never merge with the "::" around it.
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_') {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_' &&
+            c != extra) {
             return false;
         }
     }
@@ -132,8 +134,9 @@ bool Tcpip(const std::vector<std::string>& parts, ResourceName* name) {
     if (fields < 1 || fields > 2) {
         return false;
     }
+    // A VXI-11 device name may hold a comma: "gpib0,9", "vxi0,24".
     const std::string device = fields == 2 ? parts[2] : "inst0";
-    if (!HostName(device)) {
+    if (!HostName(device, ',')) {
         return false;
     }
     name->resourceClass = "INSTR";

@@ -30,6 +30,7 @@ constexpr StatusInfo kStatuses[] = {
      "The attribute cannot take the value given."},
     {VI_ERROR_IO, "VI_ERROR_IO", "An unknown input/output error occurred."},
     {VI_ERROR_NSUP_OPER, "VI_ERROR_NSUP_OPER", "The session does not support this operation."},
+    {VI_ERROR_CONN_LOST, "VI_ERROR_CONN_LOST", "The connection to the instrument was lost."},
     {VI_ERROR_USER_BUF, "VI_ERROR_USER_BUF", "A buffer given by the caller is not usable."},
     {VI_ERROR_RSRC_BUSY, "VI_ERROR_RSRC_BUSY", "The resource is busy."},
     {VI_ERROR_INV_PARAMETER, "VI_ERROR_INV_PARAMETER", "A parameter is not valid."},

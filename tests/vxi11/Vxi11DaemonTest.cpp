@@ -15,6 +15,9 @@
 #include <thread>
 
 #include "Vxi11Support.h"
+#include "common/TestPlatform.h"
+#include "instrument/VisaTypes.h"
+#include "platform/native/DynamicLibrary.h"
 #include "sim/core/Device.h"
 
 using namespace vxi11;
@@ -244,4 +247,205 @@ TEST_F(Vxi11Daemon, ManyClientsAtOnce) {
     // (The sanitizers hold freed memory back or shadow it: no measure there.)
     EXPECT_LT(after - before, 2048) << "server memory grew";
 #endif
+}
+
+namespace {
+
+// Our own VISA library, loaded by name as any program loads it, on TCPIP INSTR sessions.
+struct CVisaCalls {
+    CDynamicLibrary library = CDynamicLibrary::Load(SimLibrary("visa"));
+    template <typename F>
+    F Get(const char* name) const {
+        return LookupFunction<F>(library, name);
+    }
+    ViStatus (*openDefaultRM)(ViSession*) = Get<decltype(openDefaultRM)>("viOpenDefaultRM");
+    ViStatus (*parse)(ViSession, const ViChar*, ViUInt16*, ViUInt16*, ViChar*, ViChar*,
+                      ViChar*) = Get<decltype(parse)>("viParseRsrcEx");
+    ViStatus (*open)(ViSession, const ViChar*, ViAccessMode, ViUInt32,
+                     ViSession*) = Get<decltype(open)>("viOpen");
+    ViStatus (*close)(ViObject) = Get<decltype(close)>("viClose");
+    ViStatus (*get)(ViObject, ViAttr, void*) = Get<decltype(get)>("viGetAttribute");
+    ViStatus (*set)(ViObject, ViAttr, ViAttrState) = Get<decltype(set)>("viSetAttribute");
+    ViStatus (*write)(ViSession, const ViByte*, ViUInt32,
+                      ViUInt32*) = Get<decltype(write)>("viWrite");
+    ViStatus (*read)(ViSession, ViByte*, ViUInt32, ViUInt32*) = Get<decltype(read)>("viRead");
+    ViStatus (*readStb)(ViSession, ViUInt16*) = Get<decltype(readStb)>("viReadSTB");
+    ViStatus (*lock)(ViSession, ViAccessMode, ViUInt32, const ViChar*,
+                     ViChar*) = Get<decltype(lock)>("viLock");
+    ViStatus (*unlock)(ViSession) = Get<decltype(unlock)>("viUnlock");
+    ViStatus (*enable)(ViSession, ViEventType, ViUInt16,
+                       ViEventFilter) = Get<decltype(enable)>("viEnableEvent");
+    ViStatus (*wait)(ViSession, ViEventType, ViUInt32, ViEventType*,
+                     ViEvent*) = Get<decltype(wait)>("viWaitOnEvent");
+
+    ViStatus Write(ViSession vi, const std::string& text) const {
+        ViUInt32 count = 0;
+        return write(vi, reinterpret_cast<const ViByte*>(text.data()),
+                     static_cast<ViUInt32>(text.size()), &count);
+    }
+    // One viRead of at most size bytes; its status in *status.
+    std::string Read(ViSession vi, ViUInt32 size, ViStatus* status) const {
+        std::string data(size, '\0');
+        ViUInt32 count = 0;
+        *status = read(vi, reinterpret_cast<ViByte*>(&data[0]), size, &count);
+        data.resize(count);
+        return data;
+    }
+    std::string Text(ViObject vi, ViAttr attribute) const {
+        ViChar text[VI_FIND_BUFLEN] = {};
+        return get(vi, attribute, text) == VI_SUCCESS ? text : "(none)";
+    }
+};
+
+}  // namespace
+
+TEST_F(Vxi11Daemon, OurVisaLibraryReachesItOverTheNetwork) {
+    CVisaCalls visa;
+    ASSERT_TRUE(visa.library.IsLoaded()) << "the sim library folder must be on the library path";
+    ViSession rm = VI_NULL;
+    ASSERT_EQ(visa.openDefaultRM(&rm), VI_SUCCESS);
+    ViUInt16 type = 0;
+    ViUInt16 board = 9;
+    ViChar resourceClass[VI_FIND_BUFLEN] = {};
+    ViChar unaliased[VI_FIND_BUFLEN] = {};
+    ViChar alias[VI_FIND_BUFLEN] = {};
+    ASSERT_EQ(
+        visa.parse(rm, "tcpip::127.0.0.1::INSTR", &type, &board, resourceClass, unaliased, alias),
+        VI_SUCCESS);
+    EXPECT_EQ(type, VI_INTF_TCPIP);
+    EXPECT_EQ(board, 0);
+    EXPECT_STREQ(unaliased, "TCPIP0::127.0.0.1::inst0::INSTR");
+
+    ViSession vi = VI_NULL;
+    ASSERT_EQ(visa.open(rm, "TCPIP::127.0.0.1::INSTR", VI_NULL, 2000, &vi), VI_SUCCESS);
+    ViUInt16 interfaceType = 0;
+    EXPECT_EQ(visa.get(vi, VI_ATTR_INTF_TYPE, &interfaceType), VI_SUCCESS);
+    EXPECT_EQ(interfaceType, VI_INTF_TCPIP);
+    EXPECT_EQ(visa.Text(vi, VI_ATTR_RSRC_NAME), "TCPIP0::127.0.0.1::inst0::INSTR");
+    EXPECT_EQ(visa.Text(vi, VI_ATTR_TCPIP_ADDR), "127.0.0.1");
+    EXPECT_EQ(visa.Text(vi, VI_ATTR_TCPIP_HOSTNAME), "127.0.0.1");
+    EXPECT_EQ(visa.Text(vi, VI_ATTR_TCPIP_DEVICE_NAME), "inst0");
+
+    // Termination: a full buffer, then the END of the message; a termination character.
+    ViStatus status = VI_SUCCESS;
+    ASSERT_EQ(visa.Write(vi, "*IDN?\n"), VI_SUCCESS);
+    EXPECT_EQ(visa.Read(vi, 8, &status), "ZENTRAX-");
+    EXPECT_EQ(status, VI_SUCCESS_MAX_CNT);
+    EXPECT_EQ(visa.Read(vi, 256, &status), "MOLBURY,K3310,0,1.0\n");
+    EXPECT_EQ(status, VI_SUCCESS);
+    ASSERT_EQ(visa.set(vi, VI_ATTR_TERMCHAR, ','), VI_SUCCESS);
+    ASSERT_EQ(visa.set(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE), VI_SUCCESS);
+    ASSERT_EQ(visa.Write(vi, "*IDN?\n"), VI_SUCCESS);
+    EXPECT_EQ(visa.Read(vi, 256, &status), "ZENTRAX-MOLBURY,");
+    EXPECT_EQ(status, VI_SUCCESS_TERM_CHAR);
+    ASSERT_EQ(visa.set(vi, VI_ATTR_TERMCHAR_EN, VI_FALSE), VI_SUCCESS);
+    EXPECT_EQ(visa.Read(vi, 256, &status), "K3310,0,1.0\n");
+    // Nothing to read: the session's time-out, as the link's I/O time-out.
+    ASSERT_EQ(visa.set(vi, VI_ATTR_TMO_VALUE, 200), VI_SUCCESS);
+    const Clock::time_point asked = Clock::now();
+    EXPECT_EQ(visa.Read(vi, 256, &status), "");
+    EXPECT_EQ(status, VI_ERROR_TMO);
+    EXPECT_LT(Clock::now() - asked, std::chrono::milliseconds(2000));
+    ASSERT_EQ(visa.set(vi, VI_ATTR_TMO_VALUE, 2000), VI_SUCCESS);
+
+    ViUInt16 stb = 0xFF;
+    EXPECT_EQ(visa.readStb(vi, &stb), VI_SUCCESS);
+    EXPECT_EQ(stb, 0);
+
+    // An exclusive lock keeps a second session (its own link) out until it is released.
+    ViSession second = VI_NULL;
+    ASSERT_EQ(visa.open(rm, "TCPIP0::127.0.0.1::inst0::INSTR", VI_NULL, 2000, &second), VI_SUCCESS);
+    ASSERT_EQ(visa.lock(vi, VI_EXCLUSIVE_LOCK, 0, nullptr, nullptr), VI_SUCCESS);
+    EXPECT_EQ(visa.Write(second, "*IDN?\n"), VI_ERROR_RSRC_LOCKED);
+    EXPECT_EQ(visa.lock(second, VI_EXCLUSIVE_LOCK, 100, nullptr, nullptr), VI_ERROR_TMO);
+    ASSERT_EQ(visa.unlock(vi), VI_SUCCESS);
+    EXPECT_EQ(visa.unlock(vi), VI_ERROR_SESN_NLOCKED);
+    ASSERT_EQ(visa.Write(second, "*IDN?\n"), VI_SUCCESS);
+    EXPECT_EQ(visa.Read(second, 256, &status), "ZENTRAX-MOLBURY,K3310,0,1.0\n");
+    EXPECT_EQ(visa.close(second), VI_SUCCESS);
+
+    // A service request reaches the session that enabled it, through the interrupt channel.
+    ASSERT_EQ(visa.enable(vi, VI_EVENT_SERVICE_REQ, VI_QUEUE, VI_NULL), VI_SUCCESS);
+    ::kill(m_daemon.Pid(), SIGUSR1);
+    ViEventType event = 0;
+    ViEvent context = VI_NULL;
+    EXPECT_EQ(visa.wait(vi, VI_EVENT_SERVICE_REQ, 10000, &event, &context), VI_SUCCESS);
+    EXPECT_EQ(event, VI_EVENT_SERVICE_REQ);
+    visa.close(context);
+
+    // The server killed under the session: the next call fails well within its time-out.
+    EXPECT_EQ(m_daemon.Stop(SIGKILL, kStartMs), 128 + SIGKILL);
+    const Clock::time_point lost = Clock::now();
+    EXPECT_EQ(visa.Write(vi, "*IDN?\n"), VI_ERROR_CONN_LOST);
+    EXPECT_EQ(visa.readStb(vi, &stb), VI_ERROR_CONN_LOST);
+    EXPECT_LT(Clock::now() - lost, std::chrono::milliseconds(2000));
+    EXPECT_EQ(visa.close(vi), VI_SUCCESS);
+    EXPECT_EQ(visa.open(rm, "TCPIP0::127.0.0.1::inst0::INSTR", VI_NULL, 2000, &vi),
+              VI_ERROR_RSRC_NFOUND);
+    EXPECT_EQ(visa.close(rm), VI_SUCCESS);
+}
+
+// The configuration file's LAN instruments join a search when they answer; a host that does
+// not answer costs at most the configured time-out.
+TEST_F(Vxi11Daemon, SearchIncludesConfiguredInstrumentsThatAnswer) {
+    const std::filesystem::path conf = m_scenario.string() + ".conf";
+    std::ofstream(conf) << "timeout 300\n"
+                           "TCPIP0::127.0.0.1::inst0::INSTR\n"
+                           "TCPIP0::127.0.0.1::nosuch::INSTR\n"
+                           "TCPIP0::192.0.2.1::inst0::INSTR  # nobody there\n";
+    ASSERT_EQ(::setenv("SFP_VISA_CONF", conf.c_str(), 1), 0);
+    CVisaCalls visa;
+    auto find =
+        LookupFunction<ViStatus (*)(ViSession, const ViChar*, ViFindList*, ViUInt32*, ViChar*)>(
+            visa.library, "viFindRsrc");
+    auto next = LookupFunction<ViStatus (*)(ViFindList, ViChar*)>(visa.library, "viFindNext");
+    ViSession rm = VI_NULL;
+    ASSERT_EQ(visa.openDefaultRM(&rm), VI_SUCCESS);
+    const Clock::time_point start = Clock::now();
+    ViFindList list = VI_NULL;
+    ViUInt32 count = 0;
+    ViChar name[VI_FIND_BUFLEN] = {};
+    ASSERT_EQ(find(rm, "?*INSTR", &list, &count, name), VI_SUCCESS);
+    const auto took = Clock::now() - start;
+    std::vector<std::string> names{name};
+    for (ViUInt32 i = 1; i < count; ++i) {
+        ASSERT_EQ(next(list, name), VI_SUCCESS);
+        names.emplace_back(name);
+    }
+    EXPECT_EQ(std::count(names.begin(), names.end(), "TCPIP0::127.0.0.1::inst0::INSTR"), 1);
+    EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                            [](const std::string& n) { return n.rfind("TCPIP", 0) == 0; }),
+              1)
+        << "the missing device and the silent host are left out";
+    EXPECT_LT(took, std::chrono::milliseconds(1500));
+    // The served gateway name too; a search that only the configuration answers finds it.
+    std::ofstream(conf) << "TCPIP0::127.0.0.1::vxi0,24::INSTR\n";
+    EXPECT_EQ(find(rm, "TCPIP?*", &list, &count, name), VI_SUCCESS);
+    EXPECT_EQ(count, 1u);
+    EXPECT_STREQ(name, "TCPIP0::127.0.0.1::vxi0,24::INSTR");
+    visa.close(rm);
+    ::unsetenv("SFP_VISA_CONF");
+    std::filesystem::remove(conf);
+}
+
+// A server that stops answering costs a call its time-out plus the open time-out, never more;
+// the link is given up then.
+TEST_F(Vxi11Daemon, OurVisaLibraryGivesUpOnAServerThatStopsAnswering) {
+    CVisaCalls visa;
+    ViSession rm = VI_NULL;
+    ASSERT_EQ(visa.openDefaultRM(&rm), VI_SUCCESS);
+    ViSession vi = VI_NULL;
+    ASSERT_EQ(visa.open(rm, "TCPIP0::127.0.0.1::inst0::INSTR", VI_NULL, 300, &vi), VI_SUCCESS);
+    ASSERT_EQ(visa.set(vi, VI_ATTR_TMO_VALUE, 200), VI_SUCCESS);
+    ::kill(m_daemon.Pid(), SIGSTOP);
+    const Clock::time_point start = Clock::now();
+    const ViStatus silent = visa.Write(vi, "*IDN?\n");
+    const auto took = Clock::now() - start;
+    const ViStatus after = visa.Write(vi, "*IDN?\n");
+    ::kill(m_daemon.Pid(), SIGCONT);
+    EXPECT_EQ(silent, VI_ERROR_TMO);
+    EXPECT_GE(took, std::chrono::milliseconds(450));
+    EXPECT_LT(took, std::chrono::milliseconds(1500));
+    EXPECT_EQ(after, VI_ERROR_CONN_LOST);
+    EXPECT_EQ(visa.close(rm), VI_SUCCESS);
 }

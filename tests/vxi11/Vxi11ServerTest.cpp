@@ -265,3 +265,77 @@ TEST(Vxi11Server, ClientGivesUpOnAHostThatDoesNotAnswer) {
     silent = CSocket();
     EXPECT_EQ(client.Open("127.0.0.1", "inst0", 300, port), CVxi11Client::kTransportError);
 }
+
+// The module's own service request: enabled by *SRE, raised when an edge is latched, sent to
+// the links that enabled service requests and seen in the status byte it reads.
+TEST(Vxi11Server, ModuleRaisesItsOwnServiceRequest) {
+    CLoopbackServer loopback(R"(resources:
+  - name: VXI0::24::INSTR
+    module:
+      ports: [{mode: count, start: 0, step: 1}, 0, 0, 0]
+)");
+    auto client = loopback.Link();
+    std::mutex mutex;
+    std::condition_variable arrived;
+    int requests = 0;
+    ASSERT_EQ(client->EnableSrq({'m'},
+                                [&](const Bytes&) {
+                                    std::lock_guard<std::mutex> lock(mutex);
+                                    ++requests;
+                                    arrived.notify_all();
+                                }),
+              kOk);
+    std::string reply;
+    // Edges are latched, but nothing asks for service yet.
+    ASSERT_EQ(client->Query("MEAS:DIG:PORT? 0", &reply, kIo), kOk);
+    std::uint8_t stb = 0;
+    ASSERT_EQ(client->ReadStb(&stb), kOk);
+    EXPECT_EQ(stb & 0x41, 0x01) << "an edge is latched";
+    ASSERT_EQ(client->Write("*SRE 1", true, kIo), kOk);
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        EXPECT_TRUE(arrived.wait_for(lock, std::chrono::seconds(5), [&] { return requests > 0; }));
+    }
+    ASSERT_EQ(client->ReadStb(&stb), kOk);
+    EXPECT_EQ(stb & 0x41, 0x41) << "the module's request stays while its cause does";
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(requests, 1) << "one request for one rise";
+}
+
+// Inputs that step on time raise the request when stepped, with no command in between.
+TEST(Vxi11Server, SteppingModulesOnTimeRaisesTheirRequests) {
+    CLoopbackServer loopback(R"(resources:
+  - name: VXI0::24::INSTR
+    module:
+      step_ms: 5
+      ports: [{mode: count, start: 0, step: 1}, 0, 0, 0]
+)");
+    auto client = loopback.Link();
+    std::mutex mutex;
+    std::condition_variable arrived;
+    int requests = 0;
+    ASSERT_EQ(client->EnableSrq({'t'},
+                                [&](const Bytes&) {
+                                    std::lock_guard<std::mutex> lock(mutex);
+                                    ++requests;
+                                    arrived.notify_all();
+                                }),
+              kOk);
+    ASSERT_EQ(client->Write("*SRE 1", true, kIo), kOk);
+    ASSERT_EQ(client->Write("*CLS", true, kIo), kOk);  // no latched edge, no request
+    int before = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        before = requests;
+    }
+    EXPECT_GT(loopback.server.StepDevices(), 0) << "the module steps on time";
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(5);
+    std::unique_lock<std::mutex> lock(mutex);
+    while (requests == before && Clock::now() < deadline) {
+        lock.unlock();
+        loopback.server.StepDevices();
+        lock.lock();
+        arrived.wait_for(lock, std::chrono::milliseconds(5), [&] { return requests > before; });
+    }
+    EXPECT_EQ(requests, before + 1);
+}
