@@ -176,6 +176,10 @@ private:
     bool Signal(ViSession vi, Session& session);
     ViStatus GetLocked(const Session& session, ViAttr attribute, void* value);
     ViStatus IoSession(ViSession vi, Session** session);
+    // The VXI resource whose registers a register access of the session reaches, or the status
+    // that refuses the access. The lock is held.
+    ViStatus RegisterResource(ViSession vi, ViUInt16 space, ViBusAddress offset, int width,
+                              ViBusSize bytes, const Resource** resource);
     ViSession NewSession(Session session);
     void CloseLocked(ViObject vi);
     void Record(std::string line);

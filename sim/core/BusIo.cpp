@@ -404,20 +404,33 @@ ViStatus RegisterCheck(ViUInt16 space, ViBusAddress offset, int width, ViBusAddr
 
 }  // namespace
 
-ViStatus CBus::In(ViSession vi, ViUInt16 space, ViBusAddress offset, int width, ViUInt32* value) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+ViStatus CBus::RegisterResource(ViSession vi, ViUInt16 space, ViBusAddress offset, int width,
+                                ViBusSize bytes, const Resource** resource) {
     Session* session = nullptr;
     if (const ViStatus refused = IoSession(vi, &session); refused != VI_SUCCESS) {
         return refused;
     }
-    const Resource& resource = *session->resource;
-    if (!resource.parsed || (resource.name.interfaceType != VI_INTF_VXI &&
-                             resource.name.interfaceType != VI_INTF_GPIB_VXI)) {
+    const Resource& found = *session->resource;
+    if (!found.parsed ||
+        (found.name.interfaceType != VI_INTF_VXI && found.name.interfaceType != VI_INTF_GPIB_VXI)) {
         return VI_ERROR_NSUP_OPER;
     }
-    if (const ViStatus bad = RegisterCheck(space, offset, width, (width + 7) / 8); bad < 0) {
+    if (const ViStatus bad = RegisterCheck(space, offset, width, bytes); bad < 0) {
         return bad;
     }
+    *resource = &found;
+    return VI_SUCCESS;
+}
+
+ViStatus CBus::In(ViSession vi, ViUInt16 space, ViBusAddress offset, int width, ViUInt32* value) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Resource* registers = nullptr;
+    if (const ViStatus refused =
+            RegisterResource(vi, space, offset, width, (width + 7) / 8, &registers);
+        refused != VI_SUCCESS) {
+        return refused;
+    }
+    const Resource& resource = *registers;
     if (value == nullptr) {
         return VI_ERROR_INV_PARAMETER;
     }
@@ -429,18 +442,13 @@ ViStatus CBus::In(ViSession vi, ViUInt16 space, ViBusAddress offset, int width, 
 
 ViStatus CBus::Out(ViSession vi, ViUInt16 space, ViBusAddress offset, int width, ViUInt32 value) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    Session* session = nullptr;
-    if (const ViStatus refused = IoSession(vi, &session); refused != VI_SUCCESS) {
+    const Resource* registers = nullptr;
+    if (const ViStatus refused =
+            RegisterResource(vi, space, offset, width, (width + 7) / 8, &registers);
+        refused != VI_SUCCESS) {
         return refused;
     }
-    const Resource& resource = *session->resource;
-    if (!resource.parsed || (resource.name.interfaceType != VI_INTF_VXI &&
-                             resource.name.interfaceType != VI_INTF_GPIB_VXI)) {
-        return VI_ERROR_NSUP_OPER;
-    }
-    if (const ViStatus bad = RegisterCheck(space, offset, width, (width + 7) / 8); bad < 0) {
-        return bad;
-    }
+    const Resource& resource = *registers;
     // The identification registers ignore writes, as on the bus; control bits do nothing here.
     Record("out " + resource.scenario.name + " " + std::to_string(offset) + " " +
            std::to_string(value));
@@ -450,19 +458,13 @@ ViStatus CBus::Out(ViSession vi, ViUInt16 space, ViBusAddress offset, int width,
 ViStatus CBus::MoveIn16(ViSession vi, ViUInt16 space, ViBusAddress offset, ViBusSize length,
                         ViUInt16* buffer) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    Session* session = nullptr;
-    if (const ViStatus refused = IoSession(vi, &session); refused != VI_SUCCESS) {
+    const ViBusSize bytes = length > kRegisterBytes ? kRegisterBytes + 1 : length * 2;
+    const Resource* registers = nullptr;
+    if (const ViStatus refused = RegisterResource(vi, space, offset, 16, bytes, &registers);
+        refused != VI_SUCCESS) {
         return refused;
     }
-    const Resource& resource = *session->resource;
-    if (!resource.parsed || (resource.name.interfaceType != VI_INTF_VXI &&
-                             resource.name.interfaceType != VI_INTF_GPIB_VXI)) {
-        return VI_ERROR_NSUP_OPER;
-    }
-    const ViBusSize bytes = length > kRegisterBytes ? kRegisterBytes + 1 : length * 2;
-    if (const ViStatus bad = RegisterCheck(space, offset, 16, bytes); bad < 0) {
-        return bad;
-    }
+    const Resource& resource = *registers;
     if (buffer == nullptr && length > 0) {
         return VI_ERROR_USER_BUF;
     }
