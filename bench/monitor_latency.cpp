@@ -42,6 +42,7 @@
 #include "monitor/LampsWidget.h"
 #include "monitor/MonitorWindow.h"
 #include "monitor/Sampler.h"
+#include "monitor/TimingDiagram.h"
 #include "platform/HeadlessEnvironment.h"
 #include "platform/native/DynamicLibrary.h"
 #include "sim/visa/SimHooks.h"
@@ -156,16 +157,26 @@ public:
             ++samples;
         });
         window.Lamps()->installEventFilter(this);
+        window.Diagram()->installEventFilter(this);
     }
-    ~CPaintWatch() override { m_window.Lamps()->removeEventFilter(this); }
+    ~CPaintWatch() override {
+        m_window.Lamps()->removeEventFilter(this);
+        m_window.Diagram()->removeEventFilter(this);
+    }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::Paint || watched != m_window.Lamps()) {
+        if (event->type() != QEvent::Paint) {
             return false;
         }
-        // QObject::event is public: the lamps paint now, and the clock is read after.
+        // QObject::event is public: the widget paints now, and the clock is read after.
+        const Clock::time_point begun = Clock::now();
         watched->event(event);
         const Clock::time_point painted = Clock::now();
+        if (watched != m_window.Lamps()) {
+            diagramPaintMs.push_back(Ms(painted - begun));
+            return true;
+        }
+        lampsPaintMs.push_back(Ms(painted - begun));
         ++paints;
         const CLampStates& states = m_window.Lamps()->States();
         if (states.HasSample()) {
@@ -180,6 +191,8 @@ public:
     std::vector<double> toReadMs;
     std::vector<double> toWindowMs;
     std::vector<double> toPixelsMs;
+    std::vector<double> lampsPaintMs;
+    std::vector<double> diagramPaintMs;
     int paints = 0;
     int samples = 0;
 
@@ -263,6 +276,8 @@ bool Measure(CMonitorWindow& window, CSampler& sampler, const CModuleClock& cloc
     std::printf("%s.read_to_window_p99_ms=%.3f\n", mode, Quantile(watch.toWindowMs, 0.99));
     std::printf("%s.window_to_pixels_median_ms=%.3f\n", mode, Quantile(watch.toPixelsMs, 0.5));
     std::printf("%s.window_to_pixels_p99_ms=%.3f\n", mode, Quantile(watch.toPixelsMs, 0.99));
+    std::printf("%s.lamps_paint_median_ms=%.3f\n", mode, Quantile(watch.lampsPaintMs, 0.5));
+    std::printf("%s.diagram_paint_median_ms=%.3f\n", mode, Quantile(watch.diagramPaintMs, 0.5));
     std::fflush(stdout);
     if (!finished) {
         std::fprintf(stderr, "monitor-latency: %s: only %zu of %d edges within %d ms\n", mode,
@@ -326,8 +341,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "monitor-latency: on change is not offered\n");
             result = 1;
         } else {
-            std::printf("edges=%d\nstep_ms=%d\ndelivery_ms=%d\n", edges, stepMs,
-                        CSampler::kDeliveryMs);
+            std::printf("edges=%d\nstep_ms=%d\n", edges, stepMs);
             if (!Measure(window, *sampler, clock, true, periodMs, edges, stepMs)) {
                 result = 1;
             }
