@@ -17,23 +17,18 @@ CSampler::CSampler(CInstrument& instrument, std::vector<std::string> visaNames, 
     : QObject(parent),
       m_instrument(instrument),
       m_visaNames(std::move(visaNames)),
-      m_start(Clock::now()) {}
+      m_start(Clock::now()) {
+    m_delivery.setInterval(kDeliveryMs);
+    connect(&m_delivery, &QTimer::timeout, this, &CSampler::Deliver);
+}
 
 std::int64_t CSampler::NowUs() const {
     return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - m_start).count();
 }
 
 void CSampler::Post(Event event) {
-    bool wasEmpty = false;
-    {
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        wasEmpty = m_queue.empty();
-        m_queue.push_back(std::move(event));
-    }
-    // One call is pending while the queue holds anything: it takes the whole queue.
-    if (wasEmpty) {
-        QMetaObject::invokeMethod(this, &CSampler::Deliver, Qt::QueuedConnection);
-    }
+    std::lock_guard<std::mutex> lock(m_queueMutex);
+    m_queue.push_back(std::move(event));
 }
 
 void CSampler::Deliver() {
@@ -71,6 +66,7 @@ void CSampler::Start(Mode mode, int periodMs) {
         m_queue.clear();
     }
     m_worker = std::thread(&CSampler::Run, this, mode, std::chrono::milliseconds(periodMs));
+    m_delivery.start();
 }
 
 void CSampler::Stop() {
@@ -84,9 +80,7 @@ void CSampler::Stop() {
     m_wake.notify_all();
     m_worker.join();
     m_finished = true;
-    // A call of Deliver already posted finds nothing of this run.
-    std::lock_guard<std::mutex> lock(m_queueMutex);
-    m_queue.clear();
+    m_delivery.stop();
 }
 
 bool CSampler::WaitUntil(Clock::time_point until) {

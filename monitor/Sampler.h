@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -16,11 +17,10 @@
 class CInstrument;
 
 // Takes samples in a worker thread and hands them to the thread the sampler lives in (the GUI
-// thread) as signals: the worker queues what it has under a mutex and, when the queue was empty,
-// posts one call of Deliver to the GUI thread's event queue, so that a sample reaches the window
-// as soon as the GUI thread is free and the worker touches no Qt object but through that queue. The
-// worker holds the instrument's guard only while it reads, so the panel's readings and the
-// monitor's take turns on the session. A failed reading stops the worker and is signalled once.
+// thread) as signals: the worker queues what it has under a mutex and a timer of the GUI thread
+// collects it, so no Qt object is touched from the worker. The worker holds the instrument's guard
+// only while it reads, so the panel's readings and the monitor's take turns on the session. A
+// failed reading stops the worker and is signalled once.
 class CSampler : public QObject {
     Q_OBJECT
 public:
@@ -46,8 +46,11 @@ signals:
     void Failed(ViStatus status);
 
 public:
-    // Emits what the worker has queued; posted by the worker, tests may call it too.
+    // Emits what the worker has queued; the timer calls it, tests may too.
     void Deliver();
+
+    // How often the GUI thread collects samples while the worker runs.
+    static constexpr int kDeliveryMs = 5;
 
 private:
     struct Event {
@@ -73,4 +76,5 @@ private:
     const std::chrono::steady_clock::time_point m_start;
     std::mutex m_queueMutex;
     std::vector<Event> m_queue;
+    QTimer m_delivery;
 };
