@@ -3,17 +3,20 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QPointer>
 #include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <thread>
 
 #include "app/MainFrame.h"
 #include "app/SfpApp.h"
@@ -25,6 +28,7 @@
 #include "instrument/EmulatedInstrument.h"
 #include "monitor/LampsWidget.h"
 #include "monitor/MonitorWindow.h"
+#include "monitor/Sampler.h"
 #include "monitor/TimingDiagram.h"
 #include "resources/MenuResource.h"
 
@@ -84,6 +88,19 @@ bool ImageHasColour(const QImage& image, const QRect& area, QColor colour) {
     }
     return false;
 }
+
+// Counts the sampler's complete readings, so that the test's thread can wait on them.
+class CCountingInstrument : public CFakeInstrument {
+public:
+    ViUInt16 SensNegPortTran(int port) override {
+        const ViUInt16 value = CFakeInstrument::SensNegPortTran(port);
+        if (port == kPortCount - 1) {
+            ++readings;
+        }
+        return value;
+    }
+    std::atomic<int> readings{0};
+};
 
 }  // namespace
 
@@ -254,6 +271,29 @@ TEST(Monitor, SamplesOnChangeWhenVisaDeliversServiceRequests) {
     window.StartSampling();
     QTRY_VERIFY_WITH_TIMEOUT(window.History().SampleCount() >= 5, kWaitMs);
     EXPECT_EQ(window.StatusLabel()->text(), "Sampling on change (service requests).");
+}
+
+TEST(Monitor, SamplesQueuedBeforeAStopAreDroppedAndARestartDeliversAgain) {
+    CRecordingPlatform platform;
+    CCountingInstrument instrument;
+    CSampler sampler(instrument, {});
+    int samples = 0;
+    QObject::connect(&sampler, &CSampler::SampleReady, [&samples] { ++samples; });
+    sampler.Start(CSampler::Mode::Period, 10);
+    // No events are processed here: the worker's first two samples stay queued, and their
+    // delivery is already posted.
+    QElapsedTimer clock;
+    clock.start();
+    while (instrument.readings < 3 && clock.elapsed() < kWaitMs) {
+        std::this_thread::yield();
+    }
+    sampler.Stop();
+    ASSERT_GE(instrument.readings, 3);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(samples, 0);
+    sampler.Start(CSampler::Mode::Period, 10);
+    QTRY_VERIFY_WITH_TIMEOUT(samples >= 2, kWaitMs);
+    sampler.Stop();
 }
 
 TEST(Monitor, AFailedSaveSaysWhyAndKeepsTheRecording) {
