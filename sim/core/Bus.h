@@ -176,6 +176,8 @@ private:
     bool Signal(ViSession vi, Session& session);
     ViStatus GetLocked(const Session& session, ViAttr attribute, void* value);
     ViStatus IoSession(ViSession vi, Session** session);
+    // The I/O session an event call names, or the status that refuses the call. The lock is held.
+    ViStatus EventSession(ViSession vi, ViEventType type, Session** session);
     // The VXI resource whose registers a register access of the session reaches, or the status
     // that refuses the access. The lock is held.
     ViStatus RegisterResource(ViSession vi, ViUInt16 space, ViBusAddress offset, int width,

@@ -26,6 +26,12 @@ bool KnownEvent(ViEventType type) {
     return type == VI_EVENT_SERVICE_REQ || type == VI_ALL_ENABLED_EVENTS;
 }
 
+// What disabling or discarding may name: VI_ALL_MECH, or any mix of the three mechanisms.
+bool MechanismsToStop(ViUInt16 mechanism) {
+    return mechanism != 0 && (mechanism == VI_ALL_MECH ||
+                              (mechanism & ~(VI_QUEUE | VI_HNDLR | VI_SUSPEND_HNDLR)) == 0);
+}
+
 }  // namespace
 
 template <typename Ready>
@@ -35,6 +41,17 @@ bool CBus::WaitFor(Lock_& lock, ViUInt32 timeoutMs, Ready ready) {
         return true;
     }
     return m_changed.wait_until(lock, Deadline(timeoutMs), ready);
+}
+
+ViStatus CBus::EventSession(ViSession vi, ViEventType type, Session** session) {
+    *session = Find(vi);
+    if (*session == nullptr) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    if (FindIo(vi) == nullptr || !KnownEvent(type)) {
+        return VI_ERROR_INV_EVENT;
+    }
+    return VI_SUCCESS;
 }
 
 bool CBus::MayAccess(const Resource& resource, ViSession vi) {
@@ -630,15 +647,11 @@ ViStatus CBus::EnableEvent(ViSession vi, ViEventType type, ViUInt16 mechanism) {
 
 ViStatus CBus::DisableEvent(ViSession vi, ViEventType type, ViUInt16 mechanism) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    Session* session = Find(vi);
-    if (session == nullptr) {
-        return VI_ERROR_INV_OBJECT;
+    Session* session = nullptr;
+    if (const ViStatus refused = EventSession(vi, type, &session); refused != VI_SUCCESS) {
+        return refused;
     }
-    if (FindIo(vi) == nullptr || !KnownEvent(type)) {
-        return VI_ERROR_INV_EVENT;
-    }
-    if (mechanism == 0 || (mechanism != VI_ALL_MECH &&
-                           (mechanism & ~(VI_QUEUE | VI_HNDLR | VI_SUSPEND_HNDLR)) != 0)) {
+    if (!MechanismsToStop(mechanism)) {
         return VI_ERROR_INV_MECH;
     }
     const ViUInt16 before = session->mechanisms;
@@ -649,15 +662,11 @@ ViStatus CBus::DisableEvent(ViSession vi, ViEventType type, ViUInt16 mechanism) 
 
 ViStatus CBus::DiscardEvents(ViSession vi, ViEventType type, ViUInt16 mechanism) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    Session* session = Find(vi);
-    if (session == nullptr) {
-        return VI_ERROR_INV_OBJECT;
+    Session* session = nullptr;
+    if (const ViStatus refused = EventSession(vi, type, &session); refused != VI_SUCCESS) {
+        return refused;
     }
-    if (FindIo(vi) == nullptr || !KnownEvent(type)) {
-        return VI_ERROR_INV_EVENT;
-    }
-    if (mechanism == 0 || (mechanism != VI_ALL_MECH &&
-                           (mechanism & ~(VI_QUEUE | VI_HNDLR | VI_SUSPEND_HNDLR)) != 0)) {
+    if (!MechanismsToStop(mechanism)) {
         return VI_ERROR_INV_MECH;
     }
     bool any = false;
@@ -681,12 +690,9 @@ ViStatus CBus::WaitOnEvent(ViSession vi, ViEventType type, ViUInt32 timeout, ViE
     if (outContext != nullptr) {
         *outContext = VI_NULL;
     }
-    Session* session = Find(vi);
-    if (session == nullptr) {
-        return VI_ERROR_INV_OBJECT;
-    }
-    if (FindIo(vi) == nullptr || !KnownEvent(type)) {
-        return VI_ERROR_INV_EVENT;
+    Session* session = nullptr;
+    if (const ViStatus refused = EventSession(vi, type, &session); refused != VI_SUCCESS) {
+        return refused;
     }
     if ((session->mechanisms & VI_QUEUE) == 0 && session->queue.empty()) {
         return VI_ERROR_NENABLED;
