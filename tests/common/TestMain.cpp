@@ -7,11 +7,13 @@
 #include <QTimer>
 #include <cstdlib>
 
+#include "common/TestPlatform.h"
 #include "platform/HeadlessEnvironment.h"
 
 int main(int argc, char** argv) {
     // Discovery runs the binary without the test's environment, so default it here too.
     PrepareHeadlessEnvironment();
+    IgnoreUserVisaConfiguration();
     QApplication app(argc, argv);
     // Watchdog: a modal left open for five seconds is rejected, so a test that forgot to close
     // one fails on its assertions instead of hanging until CTest's time-out.

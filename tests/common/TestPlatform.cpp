@@ -62,3 +62,13 @@ bool IsLibraryInProcess(const std::string& fileName) {
     return probe != nullptr;
 #endif
 }
+
+void IgnoreUserVisaConfiguration() {
+    if (std::getenv("SFP_VISA_CONF") == nullptr) {
+#if defined(_WIN32)
+        SetEnvironment("SFP_VISA_CONF", "NUL");
+#else
+        SetEnvironment("SFP_VISA_CONF", "/dev/null");
+#endif
+    }
+}
