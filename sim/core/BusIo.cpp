@@ -78,19 +78,17 @@ ViStatus CBus::IoSession(ViSession vi, Session** session) {
 
 ViStatus CBus::Write(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt32* written,
                      bool end) {
+    // The caller's counts start at zero whatever the call comes to.
+    if (written != nullptr) {
+        *written = 0;
+    }
     if (RemoteCall remote; TakeRemote(vi, &remote)) {
-        if (written != nullptr) {
-            *written = 0;
-        }
         if (buffer == nullptr && count > 0) {
             return VI_ERROR_USER_BUF;
         }
         return remote.link->Write(buffer, count, end && remote.sendEnd, remote.timeoutMs, written);
     }
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (written != nullptr) {
-        *written = 0;
-    }
     Session* session = nullptr;
     if (const ViStatus refused = IoSession(vi, &session); refused != VI_SUCCESS) {
         return refused;
@@ -140,13 +138,13 @@ ViStatus CBus::Write(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt3
 }
 
 ViStatus CBus::Read(ViSession vi, ViByte* buffer, ViUInt32 count, ViUInt32* read, bool* end) {
+    if (read != nullptr) {
+        *read = 0;
+    }
+    if (end != nullptr) {
+        *end = false;
+    }
     if (RemoteCall remote; TakeRemote(vi, &remote)) {
-        if (read != nullptr) {
-            *read = 0;
-        }
-        if (end != nullptr) {
-            *end = false;
-        }
         if (buffer == nullptr && count > 0) {
             return VI_ERROR_USER_BUF;
         }
@@ -156,12 +154,6 @@ ViStatus CBus::Read(ViSession vi, ViByte* buffer, ViUInt32 count, ViUInt32* read
         return remote.link->Read(buffer, count, remote.termChar, remote.timeoutMs, read, end);
     }
     Lock_ lock(m_mutex);
-    if (read != nullptr) {
-        *read = 0;
-    }
-    if (end != nullptr) {
-        *end = false;
-    }
     Session* session = nullptr;
     if (const ViStatus refused = IoSession(vi, &session); refused != VI_SUCCESS) {
         return refused;
