@@ -1,9 +1,18 @@
 // The substitute VISA library through its C interface, loaded by name.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#if defined(SFP_SIM_TCPIP)
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#endif
 
 #include "common/SimSupport.h"
 #include "common/TestPlatform.h"
@@ -356,5 +365,55 @@ TEST_F(SimVisa, StatusDescriptionsFitTheBuffer) {
     EXPECT_NE(std::string(text).find("BFFF7777"), std::string::npos);
     EXPECT_EQ(statusDesc(VI_NULL, VI_SUCCESS, nullptr), VI_ERROR_USER_BUF);
 }
+
+#if defined(SFP_SIM_TCPIP)
+// A copy of the library in a folder without its network transport: it looks for the transport
+// beside itself only (the search path, which has one, must not be used), and without it a
+// TCPIP open fails with a status while the search still lists the local module.
+TEST(SimVisaTransport, MissingTransportCostsOnlyTheNetwork) {
+    namespace fs = std::filesystem;
+    const CDynamicLibrary original = CDynamicLibrary::Load(SimLibrary("visa"));
+    ASSERT_TRUE(original.IsLoaded()) << "the sim library folder must be on the library path";
+    struct Folder {
+        fs::path path =
+            fs::temp_directory_path() / ("sfp-lone-visa-" + std::to_string(ProcessId()));
+        ~Folder() {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+    } folder;
+    fs::create_directories(folder.path);
+    fs::copy_file(original.Path(), folder.path / "libvisa.so");
+    const fs::path conf = folder.path / "visa.conf";
+    std::ofstream(conf) << "TCPIP0::127.0.0.1::inst0::INSTR\n";
+    const char* previous = std::getenv("SFP_VISA_CONF");
+    const std::string previousConf = previous != nullptr ? previous : "";
+    SetEnvironment("SFP_VISA_CONF", conf.string());
+    UnsetEnvironment("SFP_SIM_SCENARIO");
+
+    const std::unique_ptr<void, int (*)(void*)> copy(
+        dlopen((folder.path / "libvisa.so").c_str(), RTLD_NOW | RTLD_LOCAL), dlclose);
+    ASSERT_NE(copy, nullptr) << dlerror();
+    const auto openRm = reinterpret_cast<ViOpenDefaultRMFn>(dlsym(copy.get(), "viOpenDefaultRM"));
+    const auto open = reinterpret_cast<ViOpenFn>(dlsym(copy.get(), "viOpen"));
+    const auto find = reinterpret_cast<ViFindRsrcFn>(dlsym(copy.get(), "viFindRsrc"));
+    const auto close = reinterpret_cast<ViCloseFn>(dlsym(copy.get(), "viClose"));
+    ASSERT_TRUE(openRm != nullptr && open != nullptr && find != nullptr && close != nullptr);
+
+    ViSession rm = VI_NULL;
+    ASSERT_EQ(openRm(&rm), VI_SUCCESS);
+    ViSession vi = VI_NULL;
+    EXPECT_EQ(open(rm, "TCPIP0::127.0.0.1::inst0::INSTR", 0, 0, &vi), VI_ERROR_LIBRARY_NFOUND);
+    ViFindList list = VI_NULL;
+    ViUInt32 count = 0;
+    ViChar name[VI_FIND_BUFLEN] = {};
+    EXPECT_EQ(find(rm, "?*INSTR", &list, &count, name), VI_SUCCESS);
+    EXPECT_EQ(count, 1u);
+    EXPECT_STREQ(name, "VXI0::24::INSTR");
+    close(list);
+    close(rm);
+    SetEnvironment("SFP_VISA_CONF", previousConf);
+}
+#endif
 
 }  // namespace
