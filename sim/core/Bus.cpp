@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "sim/core/DefaultScenario.h"
+#include "sim/core/ScenarioReader.h"
 #include "sim/core/StatusTable.h"
 #include "sim/core/VisaPattern.h"
 
@@ -147,7 +148,7 @@ void CBus::LoadScenarioIfNeeded() {
     if (builtIn) {
         parsed.scenario = DefaultScenario();
     } else if (readError.empty()) {
-        parsed = ParseScenario(text, EscapeControls(path));
+        parsed = ReadScenarioText(text, EscapeControls(path));
     } else {
         parsed.error = readError;
     }

@@ -1,13 +1,11 @@
 #include "sim/core/RemoteLink.h"
 
 #if defined(SFP_VISA_TCPIP)
-#include <dlfcn.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <list>
 #include <mutex>
 
+#include "sim/core/BesideLibrary.h"
 #include "sim/core/LinkTransport.h"
 #endif
 
@@ -17,67 +15,24 @@ namespace sim {
 
 namespace {
 
-// The network transport, loaded the first time a link is wanted from the folder this library
-// was itself loaded from: never through the search path, which could hand a program someone
-// else's file. Kept loaded (RTLD_NODELETE) even after this owner goes: at exit, links and
-// their interrupt threads may still be ending inside it.
-class CTransportLibrary {
-public:
-    CTransportLibrary() {
-        const std::string path = Folder() + kSfpLinkTransportFile;
-        m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-        if (m_handle == nullptr) {
-            const char* why = dlerror();
-            std::fprintf(stderr, "simulated VISA: no TCPIP instruments: %s\n",
-                         why != nullptr ? why : path.c_str());
-            return;
-        }
-        const auto entry =
-            reinterpret_cast<SfpLinkTransportEntry>(dlsym(m_handle, kSfpLinkTransportEntryName));
-        const SfpLinkTransport* table =
-            entry != nullptr ? entry(kSfpLinkTransportVersion) : nullptr;
-        if (table == nullptr || table->size < sizeof(SfpLinkTransport)) {
-            std::fprintf(stderr, "simulated VISA: no TCPIP instruments: %s is of another version\n",
-                         path.c_str());
-            return;
-        }
-        m_table = table;
+// The network transport, loaded the first time a link is wanted; null when it cannot be.
+const SfpLinkTransport* LoadTransport(const CBesideLibrary& library) {
+    const auto entry =
+        reinterpret_cast<SfpLinkTransportEntry>(library.Lookup(kSfpLinkTransportEntryName));
+    const SfpLinkTransport* table = entry != nullptr ? entry(kSfpLinkTransportVersion) : nullptr;
+    if (table != nullptr && table->size >= sizeof(SfpLinkTransport)) {
+        return table;
     }
-    ~CTransportLibrary() {
-        if (m_handle != nullptr) {
-            dlclose(m_handle);
-        }
-    }
-    CTransportLibrary(const CTransportLibrary&) = delete;
-    CTransportLibrary& operator=(const CTransportLibrary&) = delete;
-
-    // Null when the transport could not be loaded.
-    const SfpLinkTransport* Table() const { return m_table; }
-
-private:
-    // With its '/' at the end; empty (the current folder) when it cannot be told.
-    static std::string Folder() {
-        Dl_info info{};
-        if (dladdr(reinterpret_cast<void*>(&CTransportLibrary::Folder), &info) == 0 ||
-            info.dli_fname == nullptr) {
-            return std::string();
-        }
-        // A library found through a relative search path element has a relative name.
-        std::string file = info.dli_fname;
-        if (char* absolute = realpath(info.dli_fname, nullptr)) {
-            file = absolute;
-            std::free(absolute);
-        }
-        return file.substr(0, file.rfind('/') + 1);
-    }
-
-    void* m_handle = nullptr;
-    const SfpLinkTransport* m_table = nullptr;
-};
+    std::fprintf(stderr, "simulated VISA: no TCPIP instruments: %s\n",
+                 !library.Error().empty() ? library.Error().c_str()
+                                          : "the network transport is of another version");
+    return nullptr;
+}
 
 const SfpLinkTransport* Transport() {
-    static const CTransportLibrary library;
-    return library.Table();
+    static const CBesideLibrary library(kSfpLinkTransportFile);
+    static const SfpLinkTransport* const table = LoadTransport(library);
+    return table;
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#if defined(SFP_SIM_TCPIP)
+#if !defined(_WIN32)
 #include <dlfcn.h>
 
 #include <filesystem>
@@ -366,11 +366,11 @@ TEST_F(SimVisa, StatusDescriptionsFitTheBuffer) {
     EXPECT_EQ(statusDesc(VI_NULL, VI_SUCCESS, nullptr), VI_ERROR_USER_BUF);
 }
 
-#if defined(SFP_SIM_TCPIP)
-// A copy of the library in a folder without its network transport: it looks for the transport
-// beside itself only (the search path, which has one, must not be used), and without it a
-// TCPIP open fails with a status while the search still lists the local module.
-TEST(SimVisaTransport, MissingTransportCostsOnlyTheNetwork) {
+#if !defined(_WIN32)
+// A copy of the library in a folder without the parts it loads: it looks for them beside itself
+// only (the search path, which has them, must not be used). Without them the built-in module
+// still serves; a TCPIP open fails with a status, and a named scenario file is refused.
+TEST(SimVisaLoadedParts, MissingPartsCostOnlyTheirUse) {
     namespace fs = std::filesystem;
     const CDynamicLibrary original = CDynamicLibrary::Load(SimLibrary("visa"));
     ASSERT_TRUE(original.IsLoaded()) << "the sim library folder must be on the library path";
@@ -402,8 +402,10 @@ TEST(SimVisaTransport, MissingTransportCostsOnlyTheNetwork) {
 
     ViSession rm = VI_NULL;
     ASSERT_EQ(openRm(&rm), VI_SUCCESS);
+#if defined(SFP_SIM_TCPIP)
     ViSession vi = VI_NULL;
     EXPECT_EQ(open(rm, "TCPIP0::127.0.0.1::inst0::INSTR", 0, 0, &vi), VI_ERROR_LIBRARY_NFOUND);
+#endif
     ViFindList list = VI_NULL;
     ViUInt32 count = 0;
     ViChar name[VI_FIND_BUFLEN] = {};
@@ -412,6 +414,12 @@ TEST(SimVisaTransport, MissingTransportCostsOnlyTheNetwork) {
     EXPECT_STREQ(name, "VXI0::24::INSTR");
     close(list);
     close(rm);
+
+    const CScenarioFile named(kThreeResources);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(openRm(&rm), VI_ERROR_SYSTEM_ERROR);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot read scenario files"),
+              std::string::npos);
     SetEnvironment("SFP_VISA_CONF", previousConf);
 }
 #endif
