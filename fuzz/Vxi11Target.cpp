@@ -26,8 +26,7 @@ std::uint32_t Word(const vxi11::Bytes& bytes) {
 // call or costs the connection; the connection's end leaves no link behind. Nothing waits:
 // time-outs are cut to zero and no interrupt channel is made.
 void FuzzVxi11Request(const std::uint8_t* data, std::size_t size) {
-    static const sim::Scenario scenario =
-        *sim::ParseScenario(sim::DefaultScenarioText(), "default").scenario;
+    static const sim::Scenario scenario = sim::DefaultScenario();
     vxi11::CVxi11Server server(scenario);
     server.SetWaitLimits(0, -1);
     std::size_t at = 0;

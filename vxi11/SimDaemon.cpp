@@ -57,20 +57,18 @@ bool LoadScenario(const Options& options, sim::Scenario* scenario) {
         const char* variable = std::getenv(sim::kScenarioVariable);
         path = variable != nullptr ? variable : "";
     }
-    std::string text = sim::DefaultScenarioText();
-    std::string label = "<built-in scenario>";
-    if (!path.empty()) {
-        std::ifstream file(path, std::ios::binary);
-        if (!file) {
-            std::cerr << "aq3310-simd: cannot read " << path << "\n";
-            return false;
-        }
-        std::ostringstream content;
-        content << file.rdbuf();
-        text = content.str();
-        label = path;
+    if (path.empty()) {
+        *scenario = sim::DefaultScenario();
+        return true;
     }
-    sim::ParseResult parsed = sim::ParseScenario(text, label);
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        std::cerr << "aq3310-simd: cannot read " << path << "\n";
+        return false;
+    }
+    std::ostringstream content;
+    content << file.rdbuf();
+    sim::ParseResult parsed = sim::ParseScenario(content.str(), path);
     if (!parsed.scenario) {
         std::cerr << "aq3310-simd: " << parsed.error << "\n";
         return false;

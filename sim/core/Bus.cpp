@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "sim/core/DefaultScenario.h"
+#include "sim/core/ScenarioReader.h"
 #include "sim/core/StatusTable.h"
 #include "sim/core/VisaPattern.h"
 
@@ -132,24 +133,22 @@ void CBus::Record(std::string line) {
 // scenario after another, each from its start.
 void CBus::LoadScenarioIfNeeded() {
     const char* path = std::getenv(kScenarioVariable);
-    std::string label = "<built-in scenario>";
+    const bool builtIn = path == nullptr || *path == '\0';
     std::string text;
     std::string readError;
-    if (path != nullptr && *path != '\0') {
-        label = path;
-        if (!ReadScenarioFile(path, &text, &readError)) {
-            readError = EscapeControls(readError);
-        }
-    } else {
-        text = DefaultScenarioText();
+    if (!builtIn && !ReadScenarioFile(path, &text, &readError)) {
+        readError = EscapeControls(readError);
     }
-    std::string key = label + '\n' + text;
+    // No path holds a zero byte: the built-in scenario's key is no file's.
+    std::string key = builtIn ? std::string(1, '\0') : std::string(path) + '\n' + text;
     if (m_current && key == m_current->key && (!m_sessions.empty() || !m_current->error.empty())) {
         return;
     }
     ParseResult parsed;
-    if (readError.empty()) {
-        parsed = ParseScenario(text, EscapeControls(label));
+    if (builtIn) {
+        parsed.scenario = DefaultScenario();
+    } else if (readError.empty()) {
+        parsed = ReadScenarioText(text, EscapeControls(path));
     } else {
         parsed.error = readError;
     }

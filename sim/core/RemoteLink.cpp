@@ -1,10 +1,12 @@
 #include "sim/core/RemoteLink.h"
 
 #if defined(SFP_VISA_TCPIP)
-#include <algorithm>
-#include <cstring>
+#include <cstdio>
+#include <list>
+#include <mutex>
 
-#include "vxi11/Vxi11Client.h"
+#include "sim/core/BesideLibrary.h"
+#include "sim/core/LinkTransport.h"
 #endif
 
 namespace sim {
@@ -13,32 +15,41 @@ namespace sim {
 
 namespace {
 
-// A device error or transport failure of the link, as VISA reports it.
-ViStatus FromLink(int code) {
-    switch (code) {
-        case vxi11::kOk:
-            return VI_SUCCESS;
-        case vxi11::kLockedByAnotherLink:
-            return VI_ERROR_RSRC_LOCKED;
-        case vxi11::kIoTimeout:
-        case vxi11::CVxi11Client::kNoReply:
-            return VI_ERROR_TMO;
-        case vxi11::kNotSupported:
-            return VI_ERROR_NSUP_OPER;
-        case vxi11::kNoLockHeld:
-            return VI_ERROR_SESN_NLOCKED;
-        case vxi11::kInvalidLink:  // the server dropped the link
-        case vxi11::CVxi11Client::kTransportError:
-            return VI_ERROR_CONN_LOST;
-        default:
-            return VI_ERROR_IO;
+// The network transport, loaded the first time a link is wanted; null when it cannot be.
+const SfpLinkTransport* LoadTransport(const CBesideLibrary& library) {
+    const auto entry =
+        reinterpret_cast<SfpLinkTransportEntry>(library.Lookup(kSfpLinkTransportEntryName));
+    const SfpLinkTransport* table = entry != nullptr ? entry(kSfpLinkTransportVersion) : nullptr;
+    if (table != nullptr && table->size >= sizeof(SfpLinkTransport)) {
+        return table;
     }
+    std::fprintf(stderr, "simulated VISA: no TCPIP instruments: %s\n",
+                 !library.Error().empty() ? library.Error().c_str()
+                                          : "the network transport is of another version");
+    return nullptr;
+}
+
+const SfpLinkTransport* Transport() {
+    static const CBesideLibrary library(kSfpLinkTransportFile);
+    static const SfpLinkTransport* const table = LoadTransport(library);
+    return table;
 }
 
 }  // namespace
 
 struct CRemoteLink::Impl {
-    vxi11::CVxi11Client client;
+    const SfpLinkTransport* transport = nullptr;
+    SfpLink* link = nullptr;
+    // One callback per call to EnableServiceRequests, in place until the link closes: the
+    // interrupt thread may be running an earlier one while another is added.
+    std::mutex mutex;
+    std::list<std::function<void()>> callbacks;
+
+    ~Impl() {
+        // Ends the interrupt thread before the callbacks it calls go.
+        transport->close(link);
+    }
+    static void OnRequest(void* context) { (*static_cast<std::function<void()>*>(context))(); }
 };
 
 CRemoteLink::CRemoteLink(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
@@ -48,104 +59,68 @@ CRemoteLink::~CRemoteLink() = default;
 std::unique_ptr<CRemoteLink> CRemoteLink::Open(const std::string& host, const std::string& device,
                                                ViUInt32 timeoutMs, bool exclusive,
                                                ViUInt32 lockTimeoutMs, ViStatus* status) {
-    auto impl = std::make_unique<Impl>();
-    const int margin = static_cast<int>(std::min<ViUInt32>(timeoutMs, 0x7FFFFFFF));
-    const int opened = impl->client.Open(host, device, margin, 0, exclusive, lockTimeoutMs);
-    switch (opened) {
-        case vxi11::kOk:
-            break;
-        case vxi11::kLockedByAnotherLink:
-            *status = VI_ERROR_RSRC_LOCKED;
-            return nullptr;
-        case vxi11::CVxi11Client::kNoReply:
-            *status = VI_ERROR_TMO;
-            return nullptr;
-        case vxi11::kOutOfResources:
-            *status = VI_ERROR_RSRC_BUSY;
-            return nullptr;
-        default:  // no server, no such device, or a host that does not answer
-            *status = VI_ERROR_RSRC_NFOUND;
-            return nullptr;
+    const SfpLinkTransport* transport = Transport();
+    if (transport == nullptr) {
+        *status = VI_ERROR_LIBRARY_NFOUND;
+        return nullptr;
     }
-    std::unique_ptr<CRemoteLink> link(new CRemoteLink(std::move(impl)));
-    link->m_address = link->m_impl->client.PeerAddress();
-    *status = VI_SUCCESS;
-    return link;
+    SfpLink* link = transport->open(host.c_str(), device.c_str(), timeoutMs,
+                                    exclusive ? VI_TRUE : VI_FALSE, lockTimeoutMs, status);
+    if (link == nullptr) {
+        return nullptr;
+    }
+    auto impl = std::make_unique<Impl>();
+    impl->transport = transport;
+    impl->link = link;
+    std::unique_ptr<CRemoteLink> remote(new CRemoteLink(std::move(impl)));
+    remote->m_address = transport->address(link);
+    return remote;
 }
 
 ViStatus CRemoteLink::Write(const ViByte* data, ViUInt32 count, bool end, ViUInt32 timeoutMs,
                             ViUInt32* written) {
-    std::size_t sent = 0;
-    const int code = m_impl->client.Write(std::string(reinterpret_cast<const char*>(data), count),
-                                          end, timeoutMs, &sent);
-    if (written != nullptr) {
-        *written = static_cast<ViUInt32>(sent);
-    }
-    return FromLink(code);
+    return m_impl->transport->write(m_impl->link, data, count, end ? VI_TRUE : VI_FALSE, timeoutMs,
+                                    written);
 }
 
 ViStatus CRemoteLink::Read(ViByte* buffer, ViUInt32 count, int termChar, ViUInt32 timeoutMs,
                            ViUInt32* read, bool* end) {
-    ViUInt32 got = 0;
-    for (;;) {
-        std::string piece;
-        std::int32_t reason = 0;
-        const int code = m_impl->client.Read(count - got, termChar, timeoutMs, &piece, &reason);
-        const ViUInt32 take = std::min<ViUInt32>(static_cast<ViUInt32>(piece.size()), count - got);
-        std::memcpy(buffer + got, piece.data(), take);
-        got += take;
-        if (read != nullptr) {
-            *read = got;
-        }
-        if (code != vxi11::kOk) {
-            return FromLink(code);
-        }
-        if ((reason & (vxi11::kReasonEnd | vxi11::kReasonTermChar)) != 0) {
-            if (end != nullptr) {
-                *end = true;
-            }
-            return (reason & vxi11::kReasonEnd) != 0 ? VI_SUCCESS : VI_SUCCESS_TERM_CHAR;
-        }
-        if (got == count) {
-            return VI_SUCCESS_MAX_CNT;
-        }
-        // A device may hand back less than asked without an end; one that hands back nothing
-        // would have the loop spin.
-        if (piece.empty()) {
-            return VI_ERROR_IO;
-        }
+    ViBoolean ended = VI_FALSE;
+    const ViStatus status =
+        m_impl->transport->read(m_impl->link, buffer, count, termChar, timeoutMs, read, &ended);
+    if (end != nullptr && ended != VI_FALSE) {
+        *end = true;
     }
+    return status;
 }
 
 ViStatus CRemoteLink::ReadStb(ViUInt16* status) {
-    std::uint8_t stb = 0;
-    const ViStatus result = FromLink(m_impl->client.ReadStb(&stb));
-    *status = stb;
-    return result;
+    return m_impl->transport->readStb(m_impl->link, status);
 }
 
 ViStatus CRemoteLink::Clear() {
-    return FromLink(m_impl->client.Clear());
+    return m_impl->transport->clear(m_impl->link);
 }
 
 ViStatus CRemoteLink::Trigger() {
-    return FromLink(m_impl->client.Trigger());
+    return m_impl->transport->trigger(m_impl->link);
 }
 
 ViStatus CRemoteLink::Lock(ViUInt32 timeoutMs) {
-    const int code = m_impl->client.Lock(timeoutMs);
-    // Another link kept the lock for the whole time-out.
-    return code == vxi11::kLockedByAnotherLink ? VI_ERROR_TMO : FromLink(code);
+    return m_impl->transport->lock(m_impl->link, timeoutMs);
 }
 
 ViStatus CRemoteLink::Unlock() {
-    return FromLink(m_impl->client.Unlock());
+    return m_impl->transport->unlock(m_impl->link);
 }
 
 ViStatus CRemoteLink::EnableServiceRequests(std::function<void()> onRequest) {
-    const vxi11::Bytes handle{'v', 'i', 's', 'a'};
-    return FromLink(m_impl->client.EnableSrq(
-        handle, [onRequest = std::move(onRequest)](const vxi11::Bytes&) { onRequest(); }));
+    std::function<void()>* callback = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_impl->mutex);
+        callback = &m_impl->callbacks.emplace_back(std::move(onRequest));
+    }
+    return m_impl->transport->enableServiceRequests(m_impl->link, &Impl::OnRequest, callback);
 }
 
 #else

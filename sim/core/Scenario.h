@@ -87,6 +87,16 @@ struct Scenario {
     std::vector<ResourceScenario> resources;
 };
 
+// Equal when they describe the same behaviour; where a resource was in its file (line) and
+// the run-time counts of faults and queued errors (seen) do not count.
+bool operator==(const PortStimulus& a, const PortStimulus& b);
+bool operator==(const ErrorEntry& a, const ErrorEntry& b);
+bool operator==(const CommandFault& a, const CommandFault& b);
+bool operator==(const QueuedError& a, const QueuedError& b);
+bool operator==(const ModuleScenario& a, const ModuleScenario& b);
+bool operator==(const ResourceScenario& a, const ResourceScenario& b);
+bool operator==(const Scenario& a, const Scenario& b);
+
 // The identification a K3310 gives when the scenario names none.
 extern const char* const kModuleIdn;
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "sim/core/DefaultScenario.h"
@@ -22,7 +23,8 @@ std::string ReadFile(const std::string& path) {
 }
 
 TEST(Scenario, BundledScenariosRead) {
-    const auto builtIn = ParseScenario(sim::DefaultScenarioText(), "default");
+    const std::string defaultPath = SFP_SOURCE_DIR "/sim/scenarios/default.yaml";
+    const auto builtIn = ParseScenario(ReadFile(defaultPath), defaultPath);
     ASSERT_TRUE(builtIn.scenario.has_value()) << builtIn.error;
     ASSERT_EQ(builtIn.scenario->resources.size(), 1u);
     const auto& module = builtIn.scenario->resources[0];
@@ -40,6 +42,35 @@ TEST(Scenario, BundledScenariosRead) {
     EXPECT_EQ(example.scenario->resources[1].interfaceType, VI_INTF_GPIB) << "from the name";
     EXPECT_EQ(example.scenario->resources[2].interfaceType, VI_INTF_ASRL);
     EXPECT_FALSE(example.scenario->resources[1].slot.has_value());
+}
+
+// The built-in scenario is data, default.yaml its documented form: they must not drift apart,
+// and the comparison must see a change in any part.
+TEST(Scenario, BuiltInScenarioIsTheBundledFile) {
+    const std::string path = SFP_SOURCE_DIR "/sim/scenarios/default.yaml";
+    const auto parsed = ParseScenario(ReadFile(path), path);
+    ASSERT_TRUE(parsed.scenario.has_value()) << parsed.error;
+    const sim::Scenario builtIn = sim::DefaultScenario();
+    EXPECT_TRUE(*parsed.scenario == builtIn);
+
+    using Change = void (*)(sim::Scenario&);
+    const Change changes[] = {
+        [](sim::Scenario& s) { s.findFailAfter = 1; },
+        [](sim::Scenario& s) { s.resources[0].slot.reset(); },
+        [](sim::Scenario& s) { s.resources[0].idn = sim::kModuleIdn; },
+        [](sim::Scenario& s) { s.resources[0].attributeStatus[VI_ATTR_SLOT] = VI_ERROR_IO; },
+        [](sim::Scenario& s) { s.resources[0].module->ports[2].mask = 0xFFFF; },
+        [](sim::Scenario& s) { s.resources[0].module->ports[3].invert = true; },
+        [](sim::Scenario& s) { s.resources[0].module->stepMs = 0; },
+        [](sim::Scenario& s) { s.resources[0].module->errorsAfter.push_back({}); },
+        [](sim::Scenario& s) { s.resources[0].module->faults.push_back({}); },
+        [](sim::Scenario& s) { s.resources[0].module->unterminatedText = true; },
+    };
+    for (std::size_t i = 0; i < std::size(changes); ++i) {
+        sim::Scenario changed = builtIn;
+        changes[i](changed);
+        EXPECT_FALSE(changed == builtIn) << "change " << i;
+    }
 }
 
 TEST(Scenario, ReadsValuesInEveryForm) {

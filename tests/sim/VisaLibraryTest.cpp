@@ -1,9 +1,18 @@
 // The substitute VISA library through its C interface, loaded by name.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#if !defined(_WIN32)
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#endif
 
 #include "common/SimSupport.h"
 #include "common/TestPlatform.h"
@@ -356,5 +365,63 @@ TEST_F(SimVisa, StatusDescriptionsFitTheBuffer) {
     EXPECT_NE(std::string(text).find("BFFF7777"), std::string::npos);
     EXPECT_EQ(statusDesc(VI_NULL, VI_SUCCESS, nullptr), VI_ERROR_USER_BUF);
 }
+
+#if !defined(_WIN32)
+// A copy of the library in a folder without the parts it loads: it looks for them beside itself
+// only (the search path, which has them, must not be used). Without them the built-in module
+// still serves; a TCPIP open fails with a status, and a named scenario file is refused.
+TEST(SimVisaLoadedParts, MissingPartsCostOnlyTheirUse) {
+    namespace fs = std::filesystem;
+    const CDynamicLibrary original = CDynamicLibrary::Load(SimLibrary("visa"));
+    ASSERT_TRUE(original.IsLoaded()) << "the sim library folder must be on the library path";
+    struct Folder {
+        fs::path path =
+            fs::temp_directory_path() / ("sfp-lone-visa-" + std::to_string(ProcessId()));
+        ~Folder() {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+    } folder;
+    fs::create_directories(folder.path);
+    fs::copy_file(original.Path(), folder.path / "libvisa.so");
+    const fs::path conf = folder.path / "visa.conf";
+    std::ofstream(conf) << "TCPIP0::127.0.0.1::inst0::INSTR\n";
+    const char* previous = std::getenv("SFP_VISA_CONF");
+    const std::string previousConf = previous != nullptr ? previous : "";
+    SetEnvironment("SFP_VISA_CONF", conf.string());
+    UnsetEnvironment("SFP_SIM_SCENARIO");
+
+    const std::unique_ptr<void, int (*)(void*)> copy(
+        dlopen((folder.path / "libvisa.so").c_str(), RTLD_NOW | RTLD_LOCAL), dlclose);
+    ASSERT_NE(copy, nullptr) << dlerror();
+    const auto openRm = reinterpret_cast<ViOpenDefaultRMFn>(dlsym(copy.get(), "viOpenDefaultRM"));
+    const auto open = reinterpret_cast<ViOpenFn>(dlsym(copy.get(), "viOpen"));
+    const auto find = reinterpret_cast<ViFindRsrcFn>(dlsym(copy.get(), "viFindRsrc"));
+    const auto close = reinterpret_cast<ViCloseFn>(dlsym(copy.get(), "viClose"));
+    ASSERT_TRUE(openRm != nullptr && open != nullptr && find != nullptr && close != nullptr);
+
+    ViSession rm = VI_NULL;
+    ASSERT_EQ(openRm(&rm), VI_SUCCESS);
+#if defined(SFP_SIM_TCPIP)
+    ViSession vi = VI_NULL;
+    EXPECT_EQ(open(rm, "TCPIP0::127.0.0.1::inst0::INSTR", 0, 0, &vi), VI_ERROR_LIBRARY_NFOUND);
+#endif
+    ViFindList list = VI_NULL;
+    ViUInt32 count = 0;
+    ViChar name[VI_FIND_BUFLEN] = {};
+    EXPECT_EQ(find(rm, "?*INSTR", &list, &count, name), VI_SUCCESS);
+    EXPECT_EQ(count, 1u);
+    EXPECT_STREQ(name, "VXI0::24::INSTR");
+    close(list);
+    close(rm);
+
+    const CScenarioFile named(kThreeResources);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(openRm(&rm), VI_ERROR_SYSTEM_ERROR);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot read scenario files"),
+              std::string::npos);
+    SetEnvironment("SFP_VISA_CONF", previousConf);
+}
+#endif
 
 }  // namespace
