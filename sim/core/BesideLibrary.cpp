@@ -8,7 +8,7 @@ namespace sim {
 
 namespace {
 
-// With its '/' at the end; empty (the current folder) when it cannot be told.
+// With its '/' at the end; empty when it cannot be told.
 std::string OwnFolder() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&OwnFolder), &info) == 0 || info.dli_fname == nullptr) {
@@ -26,7 +26,13 @@ std::string OwnFolder() {
 }  // namespace
 
 CBesideLibrary::CBesideLibrary(const char* fileName) {
-    const std::string path = OwnFolder() + fileName;
+    const std::string folder = OwnFolder();
+    if (folder.empty()) {
+        // A bare name would be looked for along the search path: nothing is loaded instead.
+        m_error = std::string("cannot tell the folder to load ") + fileName + " from";
+        return;
+    }
+    const std::string path = folder + fileName;
     m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (m_handle == nullptr) {
         const char* why = dlerror();
