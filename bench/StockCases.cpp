@@ -8,11 +8,11 @@
 #include <memory>
 
 #include "bench/BenchCases.h"
+#include "bench/StockMenu.h"
 #include "panel/PanelReadings.h"
 #include "platform/DialogBuilder.h"
 #include "platform/DialogItems.h"
 #include "resources/DialogTemplates.h"
-#include "resources/MenuResource.h"
 
 namespace {
 
@@ -22,16 +22,7 @@ class CStockWindow {
 public:
     CStockWindow() {
         m_frame.setCentralWidget(new QWidget(&m_frame));
-        for (const MenuPopupData& popup : MainMenu()) {
-            QMenu* menu = m_frame.menuBar()->addMenu(QString::fromStdString(popup.text));
-            for (const MenuItemData& item : popup.items) {
-                if (item.id == 0) {
-                    menu->addSeparator();
-                } else {
-                    menu->addAction(QString::fromStdString(item.text));
-                }
-            }
-        }
+        AddStockMenu(m_frame);
         m_dialog = new QDialog(m_frame.centralWidget());
         // A dialog is a window by default; this one is a plain child, as the panel is.
         m_dialog->setWindowFlags(Qt::Widget);

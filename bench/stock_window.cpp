@@ -7,25 +7,16 @@
 #include <QMainWindow>
 #include <QMenuBar>
 
+#include "bench/StockMenu.h"
 #include "platform/DialogBuilder.h"
 #include "resources/DialogTemplates.h"
-#include "resources/MenuResource.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QMainWindow frame;
     frame.setWindowTitle(QStringLiteral("stock window"));
     frame.setCentralWidget(new QWidget(&frame));
-    for (const MenuPopupData& popup : MainMenu()) {
-        QMenu* menu = frame.menuBar()->addMenu(QString::fromStdString(popup.text));
-        for (const MenuItemData& item : popup.items) {
-            if (item.id == 0) {
-                menu->addSeparator();
-            } else {
-                menu->addAction(QString::fromStdString(item.text));
-            }
-        }
-    }
+    AddStockMenu(frame);
     auto* dialog = new QDialog(frame.centralWidget());
     dialog->setWindowFlags(Qt::Widget);
     QPalette palette = dialog->palette();
