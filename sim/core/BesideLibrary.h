@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "instrument/VisaTypes.h"
+
 namespace sim {
 
 // A library from the folder this code was itself loaded from, by absolute path: never through
@@ -17,6 +19,14 @@ public:
 
     // Null when the library or the export is not there.
     void* Lookup(const char* name) const;
+    // What the library's entry point, `const Table* entry(ViUInt32 version)`, hands out for
+    // version: null when the library, the export or that version is not there.
+    template <typename Table>
+    const Table* EntryTable(const char* entryName, ViUInt32 version) const {
+        using Entry = const Table* (*)(ViUInt32);
+        const auto entry = reinterpret_cast<Entry>(Lookup(entryName));
+        return entry != nullptr ? entry(version) : nullptr;
+    }
     // Why the library could not be loaded; empty when it was.
     const std::string& Error() const { return m_error; }
 

@@ -41,8 +41,8 @@ struct SfpLinkTransport {
 
 constexpr ViUInt32 kSfpLinkTransportVersion = 1;
 
-// The transport's one export: its table when it speaks version, else null.
-using SfpLinkTransportEntry = const SfpLinkTransport* (*)(ViUInt32 version);
+// The transport's one export, `const SfpLinkTransport* sfp_link_transport(ViUInt32 version)`:
+// its table when it speaks version, else null.
 constexpr const char* kSfpLinkTransportEntryName = "sfp_link_transport";
 // Its file, looked for beside the library that loads it.
 constexpr const char* kSfpLinkTransportFile = "libvisa-vxi11.so";

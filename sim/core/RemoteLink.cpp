@@ -17,9 +17,8 @@ namespace {
 
 // The network transport, loaded the first time a link is wanted; null when it cannot be.
 const SfpLinkTransport* LoadTransport(const CBesideLibrary& library) {
-    const auto entry =
-        reinterpret_cast<SfpLinkTransportEntry>(library.Lookup(kSfpLinkTransportEntryName));
-    const SfpLinkTransport* table = entry != nullptr ? entry(kSfpLinkTransportVersion) : nullptr;
+    const auto* table =
+        library.EntryTable<SfpLinkTransport>(kSfpLinkTransportEntryName, kSfpLinkTransportVersion);
     if (table != nullptr && table->size >= sizeof(SfpLinkTransport)) {
         return table;
     }

@@ -27,6 +27,6 @@ struct SfpScenarioReader {
 };
 
 constexpr ViUInt32 kSfpScenarioReaderVersion = 1;
-using SfpScenarioReaderEntry = const SfpScenarioReader* (*)(ViUInt32 version);
+// The reader's one export, `const SfpScenarioReader* sfp_scenario_reader(ViUInt32 version)`.
 constexpr const char* kSfpScenarioReaderEntryName = "sfp_scenario_reader";
 constexpr const char* kSfpScenarioReaderFile = "libvisa-scenario.so";

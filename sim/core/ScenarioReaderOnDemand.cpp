@@ -10,9 +10,8 @@ namespace {
 
 // Null, and *error, when the reader cannot be used.
 const SfpScenarioReader* LoadReader(const CBesideLibrary& library, std::string* error) {
-    const auto entry =
-        reinterpret_cast<SfpScenarioReaderEntry>(library.Lookup(kSfpScenarioReaderEntryName));
-    const SfpScenarioReader* table = entry != nullptr ? entry(kSfpScenarioReaderVersion) : nullptr;
+    const auto* table = library.EntryTable<SfpScenarioReader>(kSfpScenarioReaderEntryName,
+                                                              kSfpScenarioReaderVersion);
     if (table != nullptr && table->scenarioSize == sizeof(Scenario) &&
         table->resultSize == sizeof(ParseResult)) {
         return table;
