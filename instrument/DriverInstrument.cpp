@@ -98,6 +98,8 @@ void CDriverInstrument::CheckErrorQueue() {
 
 void CDriverInstrument::Reset() {
     Check(g_functions.reset(m_session));
+    // The module's latches are clear now; edges one reader took before belong to no one.
+    ClearPendingEdges();
     CheckErrorQueue();
 }
 
