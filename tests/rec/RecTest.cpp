@@ -2,6 +2,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -408,6 +409,7 @@ TEST_F(Recorder, ATriggeredSubsetStartsBeforeItsTriggerAndSigrokReadsIt) {
     const std::string text = ReadFile(vcd);
     const long long triggerUs = TriggerTimeUs(text);
     ASSERT_GE(triggerUs, 0) << text.substr(0, 600);
+    EXPECT_GT(triggerUs, 0) << "the samples before the trigger are kept";
     EXPECT_LE(triggerUs, 50000) << "no more than --pre before the trigger";
     EXPECT_NE(text.find("#0\n$dumpvars\n"), std::string::npos) << "time 0 at the first sample";
     int channels = 0;
@@ -426,6 +428,26 @@ TEST_F(Recorder, ATriggeredSubsetStartsBeforeItsTriggerAndSigrokReadsIt) {
     std::string channelsLine;
     EXPECT_EQ(SigrokTransitions(sigrok.output, &channelsLine), ours);
     EXPECT_EQ(channelsLine, "; Channels (3/3)");
+}
+
+// A FIFO with nobody reading is not opened until there is a module to record: without one
+// the program ends at once. Standard output takes the recording as a stream.
+TEST_F(Recorder, StreamsGoToStandardOutputAndFifosWithoutBlocking) {
+    const std::string fifo = File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    {
+        CScenarioFile scenario("resources: []\n");
+        const ProcessRun rec = RunProgram({"timeout", "20", SFP_REC_PROGRAM, "-o", fifo});
+        EXPECT_EQ(rec.exitCode, 1) << rec.output;
+        EXPECT_NE(rec.output.find("no module found"), std::string::npos) << rec.output;
+    }
+    CScenarioFile scenario(kMovingModule);
+    const ProcessRun rec =
+        RunProgram({"sh", "-c", std::string(SFP_REC_PROGRAM) + " -i 10 -d 0.1 -o - 2>/dev/null"});
+    EXPECT_EQ(rec.exitCode, 0);
+    EXPECT_EQ(rec.output.rfind("$date\n", 0), 0u) << rec.output.substr(0, 300);
+    EXPECT_NE(rec.output.find("$enddefinitions $end\n#0\n$dumpvars\n"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists("-"));
 }
 
 // Two modules in one file: a scope each, named after the slot, on one time base.
