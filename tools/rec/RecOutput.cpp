@@ -49,10 +49,9 @@ std::string CRecOutput::Open() {
     if (m_path == "-") {
         m_fd = STDOUT_FILENO;
     } else {
-        // O_TRUNC does nothing to a FIFO or a device; only a plain file starts empty.
-        do {
-            m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        } while (m_fd < 0 && errno == EINTR);
+        // O_TRUNC does nothing to a FIFO or a device; only a plain file starts empty. A FIFO
+        // without a reader waits here; an interruption ends the wait (no retry).
+        m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (m_fd < 0) {
             m_error = errno;
             return Failure();
