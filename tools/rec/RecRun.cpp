@@ -75,7 +75,7 @@ void SampleModule(int module, CInstrument& instrument, const std::vector<std::st
         }
         if (onChange) {
             // A bounded wait, so the end and signals are noticed without a request.
-            const ViStatus waited = requests.Wait(100);
+            const ViStatus waited = requests.Wait(50);
             if (waited < 0 && waited != VI_ERROR_TMO) {
                 std::fprintf(stderr,
                              "aq3310-rec: waiting for service requests failed; "
