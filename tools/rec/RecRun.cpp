@@ -204,8 +204,11 @@ int RunRecording(const RecOptions& options, const VcdOptions& file,
             for (const auto& sample : base) {
                 anyBase = anyBase || sample != nullptr;
             }
+            // The levels before the window come a little earlier than the trigger even with no
+            // --pre, so that its edge shows as an edge at the time the comment gives.
+            const std::int64_t baseUs = std::min(windowUs, triggerUs - 2);
             const std::int64_t originUs =
-                anyBase ? windowUs : (before.empty() ? triggerUs : before.front().second.timeUs);
+                anyBase ? baseUs : (before.empty() ? triggerUs : before.front().second.timeUs);
             const std::string when = WallClock(wallStart + std::chrono::microseconds(triggerUs));
             header.comments.push_back("trigger " + options.trigger + " at " +
                                       Seconds(triggerUs - originUs) + " (" + when + ")");
@@ -214,7 +217,7 @@ int RunRecording(const RecOptions& options, const VcdOptions& file,
             for (int module = 0; module < count; ++module) {
                 if (const auto& sample = base[static_cast<std::size_t>(module)]) {
                     Sample start = *sample;  // the levels in force; its latches are older
-                    start.timeUs = windowUs;
+                    start.timeUs = baseUs;
                     start.positive = {};
                     start.negative = {};
                     write(module, start);
