@@ -103,6 +103,13 @@ TEST_F(Recorder, FailsClearlyWithoutAModuleOrAWritableFile) {
         {kMovingModule,
          {"-d", "0.1", "-o", unwritable},
          "aq3310-rec: cannot write " + unwritable + ": No such file or directory"},
+        // A link lost while recording: the resource and the status, and the samples before it.
+        {"resources:\n  - {name: VXI0::24::INSTR, slot: 24, manufacturer: 0xFFF, model: 0x154,\n"
+         "     module: {ports: [{mode: count, start: 0, step: 1}],\n"
+         "              fail: [{command: 'MEAS:DIG:PORT?', status: VI_ERROR_CONN_LOST, "
+         "skip: 12}]}}\n",
+         {"-i", "10", "-o", File("lost.csv")},
+         "aq3310-rec: reading VXI0::24 failed: VI_ERROR_CONN_LOST (0xBFFF00A6)"},
         {kMovingModule, {"-i", "5"}, "-i takes a whole number of milliseconds from 10 to 10000"},
         {kMovingModule, {"--format", "txt"}, "--format takes vcd or csv"},
     };
@@ -118,6 +125,9 @@ TEST_F(Recorder, FailsClearlyWithoutAModuleOrAWritableFile) {
     EXPECT_FALSE(std::filesystem::exists(File("none.vcd"))) << "no empty file left behind";
     EXPECT_EQ(ReadFile(File("kept.vcd")), "a file of the user's\n");
     EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+    const std::string lost = ReadFile(File("lost.csv"));
+    EXPECT_EQ(std::count(lost.begin(), lost.end(), '\n'), 1 + 3)
+        << "the column names and the three samples read before the link was lost: " << lost;
 
     // No VISA at all: the library's name and the way to the simulated module.
     CScenarioFile scenario(kMovingModule);

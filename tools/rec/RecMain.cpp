@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
         instruments.push_back(connection->m_pInstrument.get());
         visaNames.push_back(connection->m_visaLibraryNames);
     }
-    const int status = RunRecording(options, file, instruments, visaNames, output, &g_stop,
+    const int status = RunRecording(options, file, names, instruments, visaNames, output, &g_stop,
                                     isatty(STDERR_FILENO) != 0);
     connections.clear();
     SetPlatform(nullptr);

@@ -43,8 +43,9 @@ struct Shared {
     }
 };
 
-void SampleModule(int module, CInstrument& instrument, const std::vector<std::string>& visaNames,
-                  const RecOptions& options, CSampleMerge& merge, Shared& shared) {
+void SampleModule(int module, const std::string& name, CInstrument& instrument,
+                  const std::vector<std::string>& visaNames, const RecOptions& options,
+                  CSampleMerge& merge, Shared& shared) {
     CServiceRequests requests(instrument, visaNames);
     bool onChange = false;
     if (options.onChange) {
@@ -65,8 +66,8 @@ void SampleModule(int module, CInstrument& instrument, const std::vector<std::st
         const ViStatus read = ReadSample(instrument, timeUs, &sample);
         if (read < 0) {
             const char* text = instrument.ErrorMessage(read);
-            shared.Fail("reading failed: " + VisaStatusText(read) + (text ? ": " : "") +
-                        (text ? text : ""));
+            shared.Fail("reading " + name + " failed: " + VisaStatusText(read) +
+                        (text ? ": " : "") + (text ? text : ""));
             break;
         }
         merge.Push(module, sample);
@@ -122,6 +123,7 @@ std::string WallClock(std::chrono::system_clock::time_point when) {
 }  // namespace
 
 int RunRecording(const RecOptions& options, const VcdOptions& file,
+                 const std::vector<std::string>& names,
                  const std::vector<CInstrument*>& instruments,
                  const std::vector<std::vector<std::string>>& visaNames, CRecOutput& output,
                  volatile std::sig_atomic_t* stop, bool progress) {
@@ -142,9 +144,9 @@ int RunRecording(const RecOptions& options, const VcdOptions& file,
     CSampleMerge merge(count, CSampleMerge::Clock::now());
     std::vector<std::thread> threads;
     for (int module = 0; module < count; ++module) {
-        threads.emplace_back(SampleModule, module, std::ref(*instruments[module]),
-                             std::cref(visaNames[module]), std::cref(options), std::ref(merge),
-                             std::ref(shared));
+        threads.emplace_back(SampleModule, module, std::cref(names[module]),
+                             std::ref(*instruments[module]), std::cref(visaNames[module]),
+                             std::cref(options), std::ref(merge), std::ref(shared));
     }
 
     std::unique_ptr<IRecordingStream> stream;
