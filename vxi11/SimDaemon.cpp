@@ -24,14 +24,18 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: aq3310-simd [--scenario FILE] [--listen ADDRESS] [--verbose]\n"
+    "Usage: aq3310-simd [--scenario FILE] [--listen ADDRESS] [--verbose]\n"
     "Serves the simulated system's resources as VXI-11 devices inst0, inst1, ... and\n"
     "vxi0,<slot>; registers with the portmapper (rpcbind) and runs until SIGINT or SIGTERM.\n"
     "  --scenario FILE    scenario file (default: $SFP_SIM_SCENARIO, else the built-in one)\n"
     "  --listen ADDRESS   IPv4 address to serve on (default 127.0.0.1; 0.0.0.0: every one)\n"
-    "  --verbose          log links, writes and locks on standard error\n";
+    "  --verbose          log links, writes and locks on standard error\n"
+    "  -h, --help         show this help and exit\n"
+    "  -V, --version      show the version and exit\n";
 
 struct Options {
+    bool help = false;
+    bool version = false;
     std::string scenario;
     std::string listen = "127.0.0.1";
     bool verbose = false;
@@ -44,6 +48,10 @@ bool ParseArguments(int argc, char** argv, Options* options) {
             (argument == "--scenario" ? options->scenario : options->listen) = argv[++i];
         } else if (argument == "--verbose") {
             options->verbose = true;
+        } else if (argument == "-h" || argument == "--help") {
+            options->help = true;
+        } else if (argument == "-V" || argument == "--version") {
+            options->version = true;
         } else {
             return false;
         }
@@ -84,6 +92,14 @@ int main(int argc, char** argv) {
     if (!ParseArguments(argc, argv, &options)) {
         std::cerr << kUsage;
         return 2;
+    }
+    if (options.help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "aq3310-simd " << SFP_VERSION << "\n";
+        return 0;
     }
     sim::Scenario scenario;
     if (!LoadScenario(options, &scenario)) {
