@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "instrument/VisaTypes.h"
+#include "sim/replay/ReplayScenario.h"
 
 namespace sim {
 
@@ -59,6 +60,7 @@ struct ModuleScenario {
     bool longTexts = false;          // texts padded past what a 256-byte buffer holds
     bool endlessErrorQueue = false;  // the queue never reports empty
     bool unterminatedText = false;   // the driver fills text buffers with no terminating zero
+    std::optional<ReplayScenario> replay;  // a recording drives the inputs instead of ports
 };
 
 // A 16-bit attribute: absent means the resource does not support it.

@@ -65,6 +65,7 @@ TEST(Scenario, BuiltInScenarioIsTheBundledFile) {
         [](sim::Scenario& s) { s.resources[0].module->errorsAfter.push_back({}); },
         [](sim::Scenario& s) { s.resources[0].module->faults.push_back({}); },
         [](sim::Scenario& s) { s.resources[0].module->unterminatedText = true; },
+        [](sim::Scenario& s) { s.resources[0].module->replay.emplace(); },
     };
     for (std::size_t i = 0; i < std::size(changes); ++i) {
         sim::Scenario changed = builtIn;
