@@ -226,8 +226,10 @@ void CDevice::Advance(long long nowMs) {
             const auto now =
                 static_cast<std::uint16_t>((old & ~change.mask) | (change.bits & change.mask));
             m_value[change.port] = now;
-            m_positive[change.port] = static_cast<std::uint16_t>(m_positive[change.port] | (~old & now));
-            m_negative[change.port] = static_cast<std::uint16_t>(m_negative[change.port] | (old & ~now));
+            m_positive[change.port] =
+                static_cast<std::uint16_t>(m_positive[change.port] | (~old & now));
+            m_negative[change.port] =
+                static_cast<std::uint16_t>(m_negative[change.port] | (old & ~now));
         });
         if (!m_replay->Failure().empty()) {
             ReplayFailed(m_replay->Failure());

@@ -555,8 +555,9 @@ private:
         }
         if (const YAML::Node replay = node["replay"]) {
             if (node["ports"] || node["step_ms"]) {
-                return Fail(replay, "a replayed module takes its inputs from the recording; "
-                                    "leave out ports and step_ms");
+                return Fail(replay,
+                            "a replayed module takes its inputs from the recording; "
+                            "leave out ports and step_ms");
             }
             module->replay.emplace();
             if (!Replay(replay, &*module->replay)) {
@@ -715,8 +716,7 @@ private:
         CReplay::Problem problem;
         if (!CReplay::Open(*replay, &problem)) {
             if (problem.channel >= 0) {
-                return Fail(channelNodes[static_cast<std::size_t>(problem.channel)],
-                            problem.text);
+                return Fail(channelNodes[static_cast<std::size_t>(problem.channel)], problem.text);
             }
             return Fail(node["file"], "replay " + replay->file + ": " + problem.text);
         }

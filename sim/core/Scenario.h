@@ -57,9 +57,9 @@ struct ModuleScenario {
     std::vector<ErrorEntry> errors;
     std::vector<QueuedError> errorsAfter;
     std::vector<CommandFault> faults;
-    bool longTexts = false;          // texts padded past what a 256-byte buffer holds
-    bool endlessErrorQueue = false;  // the queue never reports empty
-    bool unterminatedText = false;   // the driver fills text buffers with no terminating zero
+    bool longTexts = false;                // texts padded past what a 256-byte buffer holds
+    bool endlessErrorQueue = false;        // the queue never reports empty
+    bool unterminatedText = false;         // the driver fills text buffers with no terminating zero
     std::optional<ReplayScenario> replay;  // a recording drives the inputs instead of ports
 };
 

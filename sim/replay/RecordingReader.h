@@ -17,7 +17,7 @@ struct RecordingSignal {
 // A change of a signal the reader was asked to watch.
 struct RecordingChange {
     long long timeNs = 0;
-    std::size_t signal = 0;  // index into Signals()
+    std::size_t signal = 0;   // index into Signals()
     std::uint32_t value = 0;  // the low 32 bits; x and z read as 0
 };
 

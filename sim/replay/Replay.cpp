@@ -51,8 +51,8 @@ constexpr std::size_t kMaxIgnoredNotes = 16;
 }  // namespace
 
 bool operator==(const ReplayScenario& a, const ReplayScenario& b) {
-    return a.file == b.file && a.channels == b.channels && a.speed == b.speed &&
-           a.loop == b.loop && a.startS == b.startS && a.scope == b.scope;
+    return a.file == b.file && a.channels == b.channels && a.speed == b.speed && a.loop == b.loop &&
+           a.startS == b.startS && a.scope == b.scope;
 }
 
 std::unique_ptr<CReplay> CReplay::Open(const ReplayScenario& scenario, Problem* problem) {
@@ -121,14 +121,13 @@ bool CReplay::Bind(const IRecordingReader& reader, Problem* problem) {
     }
     if (!anyInScope) {
         problem->text = m_scenario.scope.empty() ? "the recording declares no signal"
-                                                 : "the recording has no scope " +
-                                                       m_scenario.scope;
+                                                 : "the recording has no scope " + m_scenario.scope;
         return false;
     }
     for (std::size_t c = 0; c < found.size(); ++c) {
         if (!found[c]) {
-            problem->text = "channel " + m_scenario.channels[c].first +
-                            " names no signal of the recording";
+            problem->text =
+                "channel " + m_scenario.channels[c].first + " names no signal of the recording";
             problem->channel = static_cast<int>(c);
             return false;
         }

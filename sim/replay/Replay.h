@@ -11,7 +11,6 @@
 
 namespace sim {
 
-
 // Plays a recording on a module's clock, reading the file as it plays. Times are the module's,
 // in microseconds.
 class CReplay {

@@ -10,9 +10,9 @@ namespace sim {
 struct ReplayScenario {
     std::string file;  // the path to open: relative to the scenario's folder already resolved
     std::vector<std::pair<std::string, int>> channels;  // signal name -> input 0..63; empty:
-                                                         // ch<N>, D<N> and port<P> by name
-    double speed = 1.0;  // 10: ten times faster
-    bool loop = false;   // at the end start again, or hold the last values
+                                                        // ch<N>, D<N> and port<P> by name
+    double speed = 1.0;                                 // 10: ten times faster
+    bool loop = false;    // at the end start again, or hold the last values
     double startS = 0.0;  // seconds into the file to begin at
     std::string scope;    // only the signals inside a scope of this name
 };

@@ -25,8 +25,8 @@ bool CTokenReader::Open(const std::string& path, std::string* error) {
         return false;
     }
     if (!fs::is_regular_file(status)) {
-        *error = fs::is_directory(status) ? "is a folder, not a recording"
-                                          : "is not a regular file";
+        *error =
+            fs::is_directory(status) ? "is a folder, not a recording" : "is not a regular file";
         return false;
     }
     m_file.reset(std::fopen(path.c_str(), "rb"));
@@ -50,8 +50,8 @@ bool CTokenReader::Fill() {
     std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
     m_end -= m_begin;
     m_begin = 0;
-    const std::size_t got = std::fread(m_buffer.data() + m_end, 1, m_buffer.size() - m_end,
-                                       m_file.get());
+    const std::size_t got =
+        std::fread(m_buffer.data() + m_end, 1, m_buffer.size() - m_end, m_file.get());
     m_end += got;
     if (got == 0) {
         m_eof = true;

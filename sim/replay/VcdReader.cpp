@@ -139,9 +139,9 @@ bool CVcdReader::Header(std::string* error) {
             m_signals.push_back(std::move(signal));
         }
     }
-    *error = !m_tokens.Error().empty() ? "line " + std::to_string(m_tokens.Line()) + ": " +
-                                             m_tokens.Error()
-                                       : "the VCD header ends before $enddefinitions";
+    *error = !m_tokens.Error().empty()
+                 ? "line " + std::to_string(m_tokens.Line()) + ": " + m_tokens.Error()
+                 : "the VCD header ends before $enddefinitions";
     return false;
 }
 

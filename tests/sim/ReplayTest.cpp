@@ -4,8 +4,8 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,10 +26,9 @@ class Replay : public ::testing::Test {
 protected:
     void SetUp() override {
         m_folder = std::filesystem::temp_directory_path() /
-                   ("sfp-replay-" + std::to_string(std::hash<std::string>{}(
-                                        ::testing::UnitTest::GetInstance()
-                                            ->current_test_info()
-                                            ->name())) +
+                   ("sfp-replay-" +
+                    std::to_string(std::hash<std::string>{}(
+                        ::testing::UnitTest::GetInstance()->current_test_info()->name())) +
                     "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
         std::filesystem::create_directories(m_folder);
     }
@@ -144,8 +143,9 @@ TEST_F(Replay, SpeedStartAndChannelsShapeThePlay) {
 }
 
 TEST_F(Replay, ALoopStartsAgainAndAnEndedReplayHolds) {
-    const std::string vcd = "$timescale 100 us $end\n$var wire 1 ! ch5 $end\n"
-                            "$enddefinitions $end\n#0\n0!\n#100\n1!\n#200\n";
+    const std::string vcd =
+        "$timescale 100 us $end\n$var wire 1 ! ch5 $end\n"
+        "$enddefinitions $end\n#0\n0!\n#100\n1!\n#200\n";
     Write("loop.vcd", vcd);
     const auto looping = Module("        file: loop.vcd\n        loop: true\n");
     ASSERT_TRUE(looping);
@@ -160,9 +160,10 @@ TEST_F(Replay, ALoopStartsAgainAndAnEndedReplayHolds) {
 }
 
 TEST_F(Replay, AMalformedLineStopsThePlayWithAnErrorThatNamesIt) {
-    const std::string path = Write("bad.vcd",
-                                   "$timescale 1 ms $end\n$var wire 1 ! ch0 $end\n"
-                                   "$enddefinitions $end\n#0\n0!\n#10\n1!\n#20 0!\n#30 2!\n#40 0!\n");
+    const std::string path =
+        Write("bad.vcd",
+              "$timescale 1 ms $end\n$var wire 1 ! ch0 $end\n"
+              "$enddefinitions $end\n#0\n0!\n#10\n1!\n#20 0!\n#30 2!\n#40 0!\n");
     const auto device = Module("        file: bad.vcd\n");
     ASSERT_TRUE(device);
     EXPECT_EQ(Port(*device, 0, 15), "1/1/0");
@@ -190,9 +191,9 @@ TEST_F(Replay, AMalformedLineStopsThePlayWithAnErrorThatNamesIt) {
         Write("bad2", bad.text);
         const auto other = Module("        file: bad2\n");
         ASSERT_TRUE(other);
-        EXPECT_EQ(Ask(*other, "SYST:ERR?", 10000),
-                  "301,\"Replay stopped at line " + std::to_string(bad.line) +
-                      " of the recording\"")
+        EXPECT_EQ(
+            Ask(*other, "SYST:ERR?", 10000),
+            "301,\"Replay stopped at line " + std::to_string(bad.line) + " of the recording\"")
             << bad.text;
     }
 }
@@ -275,14 +276,13 @@ TEST_F(Replay, EveryTimescaleBecomesNanoseconds) {
         const char* time;
         long long ns;
     } kCases[] = {
-        {"1 s", "#2", 2000000000LL}, {"100ps", "#30", 3},   {"10 fs", "#300000", 3},
-        {"1us", "#7", 7000},         {"1 ns", "#9", 9},     {"100 ms", "#3", 300000000LL},
+        {"1 s", "#2", 2000000000LL}, {"100ps", "#30", 3}, {"10 fs", "#300000", 3},
+        {"1us", "#7", 7000},         {"1 ns", "#9", 9},   {"100 ms", "#3", 300000000LL},
     };
     for (const auto& c : kCases) {
-        const std::string path =
-            Write("t.vcd", std::string("$timescale ") + c.timescale +
-                               " $end $var wire 1 ! ch0 $end $enddefinitions $end " + c.time +
-                               " 1!\n");
+        const std::string path = Write(
+            "t.vcd", std::string("$timescale ") + c.timescale +
+                         " $end $var wire 1 ! ch0 $end $enddefinitions $end " + c.time + " 1!\n");
         std::string error;
         const auto reader = sim::OpenRecording(path, &error);
         ASSERT_TRUE(reader) << error;
