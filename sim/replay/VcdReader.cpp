@@ -135,6 +135,9 @@ bool CVcdReader::Header(std::string* error) {
                 found = m_codes.emplace(*m_codeText.back(), Code{}).first;
                 found->second.width = signal.width;
             }
+            if (parts[2].size() == 1 && static_cast<unsigned char>(parts[2][0]) < m_short.size()) {
+                m_short[static_cast<unsigned char>(parts[2][0])] = &found->second;
+            }
             m_codeOfSignal.push_back(parts[2]);
             m_signals.push_back(std::move(signal));
         }
@@ -167,24 +170,37 @@ bool CVcdReader::SkipToEnd() {
     return m_tokens.Error().empty() || Fail(m_tokens.Error());
 }
 
-// Reports the change of code to bits; *reported says whether a watched signal changed.
-bool CVcdReader::Value(std::string_view bits, std::string_view code, bool* reported) {
-    *reported = false;
-    const auto found = m_codes.find(code);
-    if (found == m_codes.end()) {
-        return Fail("'" + std::string(code.substr(0, 40)) + "' is not a declared signal");
-    }
-    std::uint32_t value = 0;
+// The value of a change's levels: x and z read as 0. False when a character is no level.
+static bool Levels(std::string_view bits, std::uint32_t* value) {
+    std::uint32_t result = 0;
     for (const char c : bits) {
         if (!IsLevel(c)) {
-            return Fail("'" + std::string(bits.substr(0, 40)) + "' is not a value of 0, 1, x, z");
+            return false;
         }
-        value = (value << 1) | (c == '1' ? 1u : 0u);
+        result = (result << 1) | (c == '1' ? 1u : 0u);
     }
-    if (found->second.watched.empty()) {
+    *value = result;
+    return true;
+}
+
+// Reports the change of code to value; *reported says whether a watched signal changed.
+bool CVcdReader::Value(std::uint32_t value, std::string_view code, bool* reported) {
+    *reported = false;
+    Code* found = nullptr;
+    // Most files name their signals with one character: those skip the hashing.
+    const auto first = static_cast<unsigned char>(code.empty() ? 0 : code[0]);
+    if (code.size() == 1 && first < m_short.size()) {
+        found = m_short[first];
+    } else if (const auto it = m_codes.find(code); it != m_codes.end()) {
+        found = &it->second;
+    }
+    if (found == nullptr) {
+        return Fail("'" + std::string(code.substr(0, 40)) + "' is not a declared signal");
+    }
+    if (found->watched.empty()) {
         return true;
     }
-    m_pending = &found->second.watched;
+    m_pending = &found->watched;
     m_pendingNext = 0;
     m_pendingValue = value;
     *reported = true;
@@ -215,18 +231,23 @@ bool CVcdReader::Next(RecordingChange* change) {
             }
             m_time = time;
         } else if (IsLevel(first)) {
-            if (!Value(word.substr(0, 1), word.substr(1), &reported)) {
+            if (!Value(first == '1' ? 1u : 0u, word.substr(1), &reported)) {
                 return false;
             }
         } else if (first == 'b' || first == 'B' || first == 'r' || first == 'R' || first == 's' ||
                    first == 'S') {
-            const std::string bits(word.substr(1));
+            const bool vector = first == 'b' || first == 'B';
+            std::uint32_t value = 0;
+            if (vector && !Levels(word.substr(1), &value)) {
+                return Fail("'" + std::string(word.substr(0, 40)) +
+                            "' is not a value of 0, 1, x, z");
+            }
             std::string_view code;
             if (!m_tokens.Next(&code)) {
                 return Fail("a value without its signal");
             }
             // A real or string value moves no input line.
-            if ((first == 'b' || first == 'B') && !Value(bits, code, &reported)) {
+            if (vector && !Value(value, code, &reported)) {
                 return false;
             }
         } else if (word == "$comment") {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string_view>
 #include <unordered_map>
 
@@ -32,14 +33,15 @@ private:
     bool Timescale(std::string_view text, std::string* error);
     bool SkipToEnd();
     bool Fail(const std::string& problem);
-    bool Value(std::string_view bits, std::string_view code, bool* reported);
+    bool Value(std::uint32_t value, std::string_view code, bool* reported);
 
     CTokenReader m_tokens;
     std::vector<RecordingSignal> m_signals;
     std::vector<std::string> m_codeOfSignal;
     std::vector<std::unique_ptr<std::string>> m_codeText;  // the keys of m_codes point here
     std::unordered_map<std::string_view, Code> m_codes;
-    long long m_scaleNumerator = 1;  // nanoseconds per tick = numerator / denominator
+    std::array<Code*, 128> m_short{};  // the codes of one character, by that character
+    long long m_scaleNumerator = 1;    // nanoseconds per tick = numerator / denominator
     long long m_scaleDenominator = 1;
     long long m_time = 0;
     std::string m_error;
