@@ -1,5 +1,6 @@
 #include "sim/replay/TokenReader.h"
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
