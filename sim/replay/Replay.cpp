@@ -181,12 +181,14 @@ bool CReplay::Restart(long long nowUs, std::array<std::uint16_t, 4>* value) {
     m_originUs = nowUs;
     m_startNs = std::llround(m_scenario.startS * 1e9);
     value->fill(0);
+    m_laps = 0;
     if (!Reopen()) {
         return false;
     }
-    // What the file holds up to the start time is where the inputs stand, not edges.
+    // What the file holds up to the start time is where the inputs stand, not edges; a loop
+    // that comes round again is played.
     Pull();
-    while (m_have && m_next.timeNs <= m_startNs) {
+    while (m_have && m_laps == 0 && m_next.timeNs <= m_startNs) {
         const Change change = Take();
         auto& port = (*value)[change.port];
         port = static_cast<std::uint16_t>((port & ~change.mask) | (change.bits & change.mask));
@@ -228,13 +230,14 @@ void CReplay::Pull() {
             m_reader.reset();
             return;
         }
-        // A file with no time after its start cannot loop: it would never move on.
-        const long long end = m_reader->TimeNs();
-        if (!m_scenario.loop || end <= m_startNs) {
+        // A lap shorter than the module's microsecond would never move on: the replay holds.
+        const long long end = DueUs(m_reader->TimeNs());
+        if (!m_scenario.loop || end <= m_originUs) {
             m_reader.reset();
             return;
         }
-        m_originUs = DueUs(end);
+        m_originUs = end;
+        ++m_laps;
         if (!Reopen()) {
             return;
         }

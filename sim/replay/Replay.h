@@ -78,6 +78,7 @@ private:
     long long m_dueUs = 0;
     long long m_originUs = 0;  // the module's time of the start time in the file
     long long m_startNs = 0;
+    long long m_laps = 0;  // times a loop started the file again since Restart
     std::string m_failure;
     long m_failureLine = 0;
     std::vector<std::string> m_notes;

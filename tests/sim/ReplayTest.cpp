@@ -153,6 +153,12 @@ TEST_F(Replay, ALoopStartsAgainAndAnEndedReplayHolds) {
     EXPECT_EQ(Port(*looping, 0, 25), "0/0/32") << "back to the start at 20 ms";
     EXPECT_EQ(Port(*looping, 0, 35), "32/32/0");
 
+    // Every change lies before the start: each lap plays them all at its beginning.
+    const auto late = Module("        file: loop.vcd\n        loop: true\n        start: 0.015\n");
+    ASSERT_TRUE(late);
+    EXPECT_EQ(Port(*late, 0, 0), "32/0/0");
+    EXPECT_EQ(Port(*late, 0, 6), "32/32/32");
+
     const auto once = Module("        file: loop.vcd\n");
     ASSERT_TRUE(once);
     EXPECT_EQ(Port(*once, 0, 25), "32/32/0");
