@@ -246,7 +246,13 @@ TEST_F(RoundTrip, SigrokDemoPlaysItsValuesOnInputsZeroToSeven) {
     ASSERT_GE(expected.size(), 20u);
     // Four times faster: 12.5 ms a sample.
     const Sequence again = RecordOnChange(ReplayScenario(demo, ", speed: 4"), "1.3");
-    EXPECT_EQ(again[0], expected);
+    // The replay starts when the recorder's library loads the scenario; its first sample comes
+    // after it has found the module, when the first change (12.5 ms in) may have passed.
+    ASSERT_LE(again[0].size(), expected.size());
+    EXPECT_GE(again[0].size() + 2, expected.size()) << "at most two values before the first sample";
+    EXPECT_EQ(again[0],
+              std::vector<std::uint16_t>(
+                  expected.end() - static_cast<std::ptrdiff_t>(again[0].size()), expected.end()));
     EXPECT_EQ(again[1], std::vector<std::uint16_t>{0});
 }
 
