@@ -17,6 +17,7 @@
 
 #include "sim/core/DefaultScenario.h"
 #include "sim/core/Scenario.h"
+#include "sim/replay/Replay.h"
 #include "sim/visa/SimHooks.h"
 #include "vxi11/RpcServer.h"
 #include "vxi11/Vxi11Server.h"
@@ -24,10 +25,11 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: aq3310-simd [--scenario FILE] [--listen ADDRESS] [--verbose]\n"
+    "Usage: aq3310-simd [--scenario FILE | --replay FILE] [--listen ADDRESS] [--verbose]\n"
     "Serves the simulated system's resources as VXI-11 devices inst0, inst1, ... and\n"
     "vxi0,<slot>; registers with the portmapper (rpcbind) and runs until SIGINT or SIGTERM.\n"
     "  --scenario FILE    scenario file (default: $SFP_SIM_SCENARIO, else the built-in one)\n"
+    "  --replay FILE      one K3310 in slot 24 whose inputs play FILE (VCD or CSV)\n"
     "  --listen ADDRESS   IPv4 address to serve on (default 127.0.0.1; 0.0.0.0: every one)\n"
     "  --verbose          log links, writes and locks on standard error\n"
     "  -h, --help         show this help and exit\n"
@@ -37,6 +39,7 @@ struct Options {
     bool help = false;
     bool version = false;
     std::string scenario;
+    std::string replay;
     std::string listen = "127.0.0.1";
     bool verbose = false;
 };
@@ -44,8 +47,11 @@ struct Options {
 bool ParseArguments(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if ((argument == "--scenario" || argument == "--listen") && i + 1 < argc) {
-            (argument == "--scenario" ? options->scenario : options->listen) = argv[++i];
+        if ((argument == "--scenario" || argument == "--listen" || argument == "--replay") &&
+            i + 1 < argc) {
+            (argument == "--scenario" ? options->scenario
+             : argument == "--replay" ? options->replay
+                                      : options->listen) = argv[++i];
         } else if (argument == "--verbose") {
             options->verbose = true;
         } else if (argument == "-h" || argument == "--help") {
@@ -56,10 +62,29 @@ bool ParseArguments(int argc, char** argv, Options* options) {
             return false;
         }
     }
+    return options->scenario.empty() || options->replay.empty();
+}
+
+// The built-in module in its slot, its inputs played from the file instead of stepped.
+bool ReplayScenario(const std::string& file, sim::Scenario* scenario) {
+    *scenario = sim::DefaultScenario();
+    sim::ModuleScenario& module = *scenario->resources.at(0).module;
+    module.ports = {};
+    module.stepMs = 0;
+    module.replay.emplace();
+    module.replay->file = file;
+    sim::CReplay::Problem problem;
+    if (!sim::CReplay::Open(*module.replay, &problem)) {
+        std::cerr << "aq3310-simd: " << file << ": " << problem.text << "\n";
+        return false;
+    }
     return true;
 }
 
 bool LoadScenario(const Options& options, sim::Scenario* scenario) {
+    if (!options.replay.empty()) {
+        return ReplayScenario(options.replay, scenario);
+    }
     std::string path = options.scenario;
     if (path.empty()) {
         const char* variable = std::getenv(sim::kScenarioVariable);
