@@ -17,6 +17,8 @@ namespace vxi11 {
 namespace {
 
 constexpr std::uint32_t kLastFragment = 0x80000000u;
+// Senders write a record as one fragment or a few; more than this is a sender that never ends.
+constexpr int kMaxFragments = 64;
 
 int RemainingMs(const Clock::time_point* deadline) {
     if (deadline == nullptr) {
@@ -47,7 +49,9 @@ enum class IoResult { Ok, Closed, TimedOut };
 IoResult ReadExactly(int fd, std::uint8_t* data, std::size_t size,
                      const Clock::time_point* deadline) {
     while (size > 0) {
-        if (deadline != nullptr && !WaitFor(fd, POLLIN, deadline)) {
+        // The clock first: once the deadline passed, a sender that keeps bytes coming would
+        // have poll report "readable" at once, for ever.
+        if (deadline != nullptr && (Clock::now() >= *deadline || !WaitFor(fd, POLLIN, deadline))) {
             return IoResult::TimedOut;
         }
         const ssize_t got = ::recv(fd, data, size, 0);
@@ -162,7 +166,7 @@ CSocket ListenTcp(const std::string& address, std::uint16_t port, std::uint16_t*
     if (!socket.IsOpen() ||
         ::setsockopt(socket.Fd(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof(one)) != 0 ||
         ::bind(socket.Fd(), reinterpret_cast<sockaddr*>(&local), sizeof(local)) != 0 ||
-        ::listen(socket.Fd(), 64) != 0) {
+        ::listen(socket.Fd(), 256) != 0) {
         *error = std::string("cannot listen on ") + address + ": " + std::strerror(errno);
         return CSocket();
     }
@@ -185,7 +189,10 @@ bool LocalAddress(int fd, std::uint32_t* address, std::uint16_t* port) {
 RecordResult ReadRecord(int fd, std::uint32_t maxSize, Bytes* record,
                         const Clock::time_point* deadline) {
     record->clear();
-    for (;;) {
+    for (int fragment = 0;; ++fragment) {
+        if (fragment == kMaxFragments) {
+            return RecordResult::TooLarge;
+        }
         std::uint8_t mark[4];
         const IoResult got = ReadExactly(fd, mark, sizeof(mark), deadline);
         if (got != IoResult::Ok) {
