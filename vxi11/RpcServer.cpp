@@ -49,6 +49,11 @@ CRpcServer::~CRpcServer() {
     Stop();
 }
 
+void CRpcServer::SetLimits(std::size_t maxConnections, int idleMs) {
+    m_maxConnections = maxConnections;
+    m_idleMs = idleMs;
+}
+
 bool CRpcServer::Start(const std::string& address, std::uint16_t corePort, std::string* error) {
     m_wake = CSocket(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!m_wake.IsOpen()) {
@@ -157,7 +162,7 @@ void CRpcServer::Accept(const CSocket& listener, Channel channel) {
         for (const Connection& connection : m_connections) {
             open += connection.channel == channel && !connection.done && !connection.evicted;
         }
-        if (m_stopping || (open >= kMaxConnections && !Evict(channel))) {
+        if (m_stopping || (open >= m_maxConnections && !Evict(channel))) {
             continue;
         }
         m_connections.emplace_back();
@@ -188,7 +193,7 @@ void CRpcServer::Serve(Connection* connection) {
             }
             deadline = Clock::now() + std::chrono::seconds(kRecordSeconds);
         } else {
-            deadline = Clock::now() + std::chrono::seconds(kIdleSeconds);
+            deadline = Clock::now() + std::chrono::milliseconds(m_idleMs);
         }
         if (ReadRecord(fd, kMaxRecord, &record, &deadline) != RecordResult::Ok) {
             break;

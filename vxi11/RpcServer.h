@@ -33,6 +33,8 @@ public:
     CRpcServer(const CRpcServer&) = delete;
     CRpcServer& operator=(const CRpcServer&) = delete;
 
+    // Smaller limits, for tests; before Start().
+    void SetLimits(std::size_t maxConnections, int idleMs);
     // Listens on address (IPv4); corePort 0 takes any free port.
     bool Start(const std::string& address, std::uint16_t corePort, std::string* error);
     void Stop();
@@ -75,6 +77,8 @@ private:
     std::list<Connection> m_connections;
     CVxi11Server::ConnectionId m_nextId = 1;
     std::atomic<bool> m_stopping{false};
+    std::size_t m_maxConnections = kMaxConnections;
+    int m_idleMs = kIdleSeconds * 1000;
 };
 
 }  // namespace vxi11

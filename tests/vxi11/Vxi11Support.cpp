@@ -1,5 +1,6 @@
 #include "Vxi11Support.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -56,6 +57,50 @@ RawReply RawExchange(int fd, const Bytes& record, int timeoutMs) {
 Bytes RawCall(std::uint32_t procedure, xdrproc_t args, const void* argument, std::uint32_t program,
               std::uint32_t version) {
     return EncodeCall(CallHeader{77, program, version, procedure}, args, argument);
+}
+
+CSocket RawConnect(std::uint16_t port, const char* source) {
+    if (source == nullptr) {
+        std::string error;
+        return ConnectTcp("127.0.0.1", port, Clock::now() + std::chrono::seconds(2), &error);
+    }
+    CSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    ::inet_pton(AF_INET, source, &address.sin_addr);
+    if (::bind(socket.Fd(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+        return CSocket();
+    }
+    address.sin_port = htons(port);
+    ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    if (::connect(socket.Fd(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+        return CSocket();
+    }
+    return socket;
+}
+
+std::int32_t RawLink(int fd, const char* device) {
+    Create_LinkParms parms{};
+    parms.device = const_cast<char*>(device);
+    const RawReply reply =
+        RawExchange(fd, RawCall(kProcCreateLink, XdrProc(xdr_Create_LinkParms), &parms));
+    CXdrReader reader(reply.bytes);
+    Create_LinkResp result{};
+    if (!reply.received || AcceptStatus(reader.Get()) != 0 ||
+        !xdr_Create_LinkResp(reader.Get(), &result) || result.error != kOk) {
+        return 0;
+    }
+    return static_cast<std::int32_t>(result.lid);
+}
+
+int ErrorOf(const RawReply& reply) {
+    CXdrReader reader(reply.bytes);
+    Device_Error result{};
+    if (!reply.received || AcceptStatus(reader.Get()) != 0 ||
+        !xdr_Device_Error(reader.Get(), &result)) {
+        return -1;
+    }
+    return static_cast<int>(result.error);
 }
 
 int AcceptStatus(XDR* xdr) {

@@ -36,6 +36,12 @@ struct RawReply {
 RawReply RawExchange(int fd, const vxi11::Bytes& record, int timeoutMs = 5000);
 vxi11::Bytes RawCall(std::uint32_t procedure, xdrproc_t args, const void* argument,
                      std::uint32_t program = vxi11::kCoreProgram, std::uint32_t version = 1);
+// A raw connection to a loopback port, from source (another loopback address) when given.
+vxi11::CSocket RawConnect(std::uint16_t port, const char* source = nullptr);
+// A link made by hand on a raw connection; its id (0 when refused).
+std::int32_t RawLink(int fd, const char* device = "inst0");
+// The device error of a reply that carries only one, or -1.
+int ErrorOf(const RawReply& reply);
 // The accept status of a reply (-1 when it is not an accepted reply); the stream stands at the
 // results afterwards.
 int AcceptStatus(XDR* xdr);
