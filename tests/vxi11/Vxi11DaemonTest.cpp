@@ -440,6 +440,8 @@ TEST_F(Vxi11Daemon, OurVisaLibraryGivesUpOnAServerThatStopsAnswering) {
     ASSERT_EQ(visa.open(rm, "TCPIP0::127.0.0.1::inst0::INSTR", VI_NULL, 300, &vi), VI_SUCCESS);
     ASSERT_EQ(visa.set(vi, VI_ATTR_TMO_VALUE, 200), VI_SUCCESS);
     ::kill(m_daemon.Pid(), SIGSTOP);
+    // The signal is delivered later; a write before that would still be answered.
+    ASSERT_TRUE(AwaitStopped(m_daemon.Pid(), 5000));
     const Clock::time_point start = Clock::now();
     const ViStatus silent = visa.Write(vi, "*IDN?\n");
     const auto took = Clock::now() - start;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 using namespace vxi11;
 
@@ -241,4 +242,20 @@ long ResidentKiB(pid_t pid) {
         }
     }
     return 0;
+}
+
+bool AwaitStopped(pid_t pid, int timeoutMs) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string line;
+        std::getline(stat, line);
+        // The state follows the command name, which is in parentheses and may hold spaces.
+        const std::size_t name = line.rfind(')');
+        if (name != std::string::npos && name + 2 < line.size() && line[name + 2] == 'T') {
+            return true;
+        }
+        std::this_thread::yield();
+    } while (Clock::now() < deadline);
+    return false;
 }

@@ -78,5 +78,9 @@ private:
 // Runs a command line to its end, at most timeoutMs; its exit status (or -1) and output.
 int RunCommand(const std::vector<std::string>& argv, int timeoutMs, std::string* output);
 
+// Waits until the process is stopped (a signal took effect: state 'T' in /proc); false after
+// the time-out.
+bool AwaitStopped(pid_t pid, int timeoutMs);
+
 // The resident memory of a process, in KiB (0 when unknown).
 long ResidentKiB(pid_t pid);
