@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstring>
 
 #include "vxi11/InterruptChannel.h"
 
@@ -30,6 +31,15 @@ std::string Lower(std::string text) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return text;
+}
+
+// Data for the log: a long message is cut, so that one write makes one readable line.
+std::string Shown(const std::string& data) {
+    constexpr std::size_t kShown = 120;
+    if (data.size() <= kShown) {
+        return data;
+    }
+    return data.substr(0, kShown) + "... (" + std::to_string(data.size()) + " bytes)";
 }
 
 long long NowMs() {
@@ -288,6 +298,8 @@ Bytes CVxi11Server::CreateLink(ConnectionId connection, std::uint32_t xid, XDR* 
     const std::optional<std::size_t> device = FindDevice(name);
     if (m_stopping) {
         result.error = kOutOfResources;
+    } else if (name.size() > DEVICE_MAX_NAME) {
+        result.error = kParameterError;
     } else if (!device) {
         result.error = kDeviceNotAccessible;
     } else if (m_links.size() >= kMaxLinks || m_peers[connection].links >= kMaxLinksPerConnection) {
@@ -317,7 +329,7 @@ Bytes CVxi11Server::CreateLink(ConnectionId connection, std::uint32_t xid, XDR* 
             result.maxRecvSize = kMaxRecvSize;
         }
     }
-    Trace("create_link " + name + " -> " + std::to_string(result.error) + " link " +
+    Trace("create_link " + Shown(name) + " -> " + std::to_string(result.error) + " link " +
           std::to_string(result.lid));
     return EncodeReply(xid, AcceptStat::Success, Proc(xdr_Create_LinkResp), &result);
 }
@@ -376,7 +388,7 @@ Bytes CVxi11Server::Write(ConnectionId connection, std::uint32_t xid, XDR* xdr) 
             DropInput(*link);
             const sim::CDevice::Outcome outcome =
                 m_devices[link->device].device->Execute(message, NowMs());
-            Trace("write link " + std::to_string(link->id) + ": " + message);
+            Trace("write link " + std::to_string(link->id) + ": " + Shown(message));
             requests = NoticeRequest(link->device);
             if (outcome.writeStatus < 0) {
                 result.error = ErrorOfStatus(outcome.writeStatus);
@@ -570,7 +582,11 @@ Bytes CVxi11Server::CreateInterruptChannel(ConnectionId connection, std::uint32_
         }
         connectMs = m_interruptConnectMs;
     }
-    if (parms->progFamily != DEVICE_TCP) {
+    // Read as the number it was sent as: a value outside the enum is no Device_AddrFamily.
+    std::int32_t family = 0;
+    static_assert(sizeof(family) == sizeof(parms->progFamily), "an enum is sent as 32 bits");
+    std::memcpy(&family, &parms->progFamily, sizeof(family));
+    if (family != DEVICE_TCP) {
         return ErrorReply(xid, kNotSupported);
     }
     if (parms->hostPort == 0 || parms->hostPort > 0xFFFF) {

@@ -2,6 +2,7 @@
 // that one connection, and keeps serving everyone else.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <future>
 #include <thread>
 
@@ -55,10 +56,22 @@ TEST(Vxi11Faults, BadCallsGetErrors) {
     }
     EXPECT_EQ(ErrorOf(RawExchange(raw.Fd(), RawCall(kProcDestroyIntrChan, nullptr, nullptr))),
               kChannelNotEstablished);
-    Device_RemoteFunc udp{0x7F000001, 1, kInterruptProgram, 1, DEVICE_UDP};
-    EXPECT_EQ(ErrorOf(RawExchange(
-                  raw.Fd(), RawCall(kProcCreateIntrChan, XdrProc(xdr_Device_RemoteFunc), &udp))),
-              kNotSupported);
+    for (const std::int32_t family : {static_cast<std::int32_t>(DEVICE_UDP), 7}) {
+        // Written as its number: the family outside the enum is what a hostile client sends.
+        Device_RemoteFunc other{0x7F000001, 1, kInterruptProgram, 1, DEVICE_TCP};
+        std::memcpy(&other.progFamily, &family, sizeof(family));
+        EXPECT_EQ(ErrorOf(RawExchange(raw.Fd(), RawCall(kProcCreateIntrChan,
+                                                        XdrProc(xdr_Device_RemoteFunc), &other))),
+                  kNotSupported)
+            << family;
+    }
+    // A device name longer than any served one is a parameter error, not undecodable.
+    std::string longName(300, 'n');
+    Create_LinkParms named{};
+    named.device = longName.data();
+    EXPECT_EQ(ErrorOf(RawExchange(raw.Fd(),
+                                  RawCall(kProcCreateLink, XdrProc(xdr_Create_LinkParms), &named))),
+              kParameterError);
 
     // RPC errors: unknown procedure, other program or version, arguments cut short.
     const struct {

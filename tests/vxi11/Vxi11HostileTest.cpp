@@ -251,3 +251,33 @@ TEST(Vxi11Hostile, ARecordReaderCannotBeHeldBySender) {
     reading.Shutdown();
     sender.join();
 }
+
+// --verbose logs one short line per call: a long write is cut, its size stated.
+TEST(Vxi11Hostile, TheLogCutsLongData) {
+    std::vector<std::string> lines;
+    CVxi11Server server(ParsedScenario(kFixedScenario),
+                        [&](const std::string& line) { lines.push_back(line); });
+    std::string name = "inst0";
+    Create_LinkParms parms{};
+    parms.device = name.data();
+    const std::optional<Bytes> created = server.HandleRecord(
+        1, Channel::Core, RawCall(kProcCreateLink, XdrProc(xdr_Create_LinkParms), &parms));
+    ASSERT_TRUE(created);
+    CXdrReader reader(*created);
+    Create_LinkResp link{};
+    ASSERT_EQ(AcceptStatus(reader.Get()), 0);
+    ASSERT_TRUE(xdr_Create_LinkResp(reader.Get(), &link));
+    std::string data(60000, 'x');
+    Device_WriteParms write{};
+    write.lid = link.lid;
+    write.flags = kFlagEnd;
+    write.data.data_len = static_cast<u_int>(data.size());
+    write.data.data_val = data.data();
+    server.HandleRecord(1, Channel::Core,
+                        RawCall(kProcWrite, XdrProc(xdr_Device_WriteParms), &write));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.back().find("(60000 bytes)"), std::string::npos) << lines.back();
+    for (const std::string& line : lines) {
+        EXPECT_LT(line.size(), 300u);
+    }
+}
