@@ -152,6 +152,22 @@ TEST_F(Vxi11Daemon, OurClientFindsItAndGetsServiceRequests) {
     EXPECT_LT(client.Query("*IDN?", &reply, 2000), 0);
 }
 
+// The portmapper names the address served, and a second server started beside a live one
+// leaves that one's registration alone.
+TEST_F(Vxi11Daemon, ASecondServerLeavesTheFirstRegistered) {
+    std::string listing;
+    ASSERT_EQ(RunCommand({"rpcinfo", "127.0.0.1"}, kClientMs, &listing), 0);
+    const std::string universal =
+        "127.0.0.1." + std::to_string(m_port >> 8) + "." + std::to_string(m_port & 0xFF);
+    EXPECT_NE(listing.find(universal), std::string::npos) << listing;
+    CChildProcess second;
+    ASSERT_TRUE(second.Start({SFP_SIMD, "--scenario", m_scenario.string()}));
+    EXPECT_TRUE(second.WaitOutputClosed(kStartMs));
+    EXPECT_EQ(second.Stop(SIGTERM, kStartMs), 1) << "it refuses to start";
+    std::string error;
+    EXPECT_EQ(CVxi11Client::PortmapperPort("127.0.0.1", kCoreProgram, 1, 2000, &error), m_port);
+}
+
 // 16 clients at once, each checking every reply against its own query. The count per client
 // is SFP_VXI11_LOAD_QUERIES (default small, to keep the suite short; 2000 for the figures).
 TEST_F(Vxi11Daemon, ManyClientsAtOnce) {
