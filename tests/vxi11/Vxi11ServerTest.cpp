@@ -266,6 +266,25 @@ TEST(Vxi11Server, ClientGivesUpOnAHostThatDoesNotAnswer) {
     EXPECT_EQ(client.Open("127.0.0.1", "inst0", 300, port), CVxi11Client::kTransportError);
 }
 
+// A device that hands out one byte per read, each just inside the time-out, does not stretch a
+// message past its time-out (before, 40 bytes at 300 ms took 40 reads of 262 ms).
+TEST(Vxi11Server, AReadTimeOutBoundsTheWholeMessage) {
+    std::uint16_t port = 0;
+    std::string error;
+    CSocket listener = ListenTcp("127.0.0.1", 0, &port, &error);
+    ASSERT_TRUE(listener.IsOpen()) << error;
+    std::thread device([&] { ServeDribblingDevice(listener.Fd()); });
+    {
+        CVxi11Client client;
+        ASSERT_EQ(client.Open("127.0.0.1", "inst0", 2000, port), kOk);
+        std::string message;
+        std::int32_t reason = 0;
+        EXPECT_EQ(client.ReadMessage(&message, 300, 40, -1, &reason), kIoTimeout);
+        EXPECT_LT(message.size(), 40u);
+    }
+    device.join();
+}
+
 // The module's own service request: enabled by *SRE, raised when an edge is latched, sent to
 // the links that enabled service requests and seen in the status byte it reads.
 TEST(Vxi11Server, ModuleRaisesItsOwnServiceRequest) {

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -258,4 +259,46 @@ bool AwaitStopped(pid_t pid, int timeoutMs) {
         std::this_thread::yield();
     } while (Clock::now() < deadline);
     return false;
+}
+
+void ServeDribblingDevice(int listener) {
+    CSocket client(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC));
+    Bytes call;
+    while (client.IsOpen() && ReadRecord(client.Fd(), kMaxRecord, &call) == RecordResult::Ok) {
+        CXdrReader reader(call);
+        CallHeader header;
+        if (DecodeCallHeader(reader.Get(), &header) != HeaderResult::Call) {
+            return;
+        }
+        Bytes reply;
+        if (header.procedure == kProcCreateLink) {
+            Create_LinkResp result{};
+            result.lid = 1;
+            result.maxRecvSize = 1024;
+            reply =
+                EncodeReply(header.xid, AcceptStat::Success, XdrProc(xdr_Create_LinkResp), &result);
+        } else if (header.procedure == kProcRead) {
+            Device_ReadParms parms{};
+            xdr_Device_ReadParms(reader.Get(), &parms);
+            // The client leaving ends the wait.
+            pollfd gone{client.Fd(), POLLRDHUP, 0};
+            if (::poll(&gone, 1, std::max<int>(1, static_cast<int>(parms.io_timeout / 8 * 7))) >
+                0) {
+                return;
+            }
+            Device_ReadResp result{};
+            char byte = 'x';
+            result.data.data_len = 1;
+            result.data.data_val = &byte;
+            reply =
+                EncodeReply(header.xid, AcceptStat::Success, XdrProc(xdr_Device_ReadResp), &result);
+        } else {
+            Device_Error result{};
+            reply =
+                EncodeReply(header.xid, AcceptStat::Success, XdrProc(xdr_Device_Error), &result);
+        }
+        if (!WriteRecord(client.Fd(), reply)) {
+            return;
+        }
+    }
 }

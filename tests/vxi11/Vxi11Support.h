@@ -78,6 +78,11 @@ private:
 // Runs a command line to its end, at most timeoutMs; its exit status (or -1) and output.
 int RunCommand(const std::vector<std::string>& argv, int timeoutMs, std::string* output);
 
+// A VXI-11 device written by hand, for one client on listener: it answers create_link and
+// every other call at once, except device_read, which it answers with one byte and no end, just
+// inside the read's time-out (7/8 of it). Returns when the client goes.
+void ServeDribblingDevice(int listener);
+
 // Waits until the process is stopped (a signal took effect: state 'T' in /proc); false after
 // the time-out.
 bool AwaitStopped(pid_t pid, int timeoutMs);
