@@ -1,6 +1,8 @@
 // aq3310-simd as a user runs it: registered with the system's portmapper, reached by VXI-11
 // clients no one here wrote and by our own client core; and a load of many clients at once.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <rpc/pmap_clnt.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -468,4 +470,59 @@ TEST_F(Vxi11Daemon, OurVisaLibraryGivesUpOnAServerThatStopsAnswering) {
     EXPECT_LT(took, std::chrono::milliseconds(1500));
     EXPECT_EQ(after, VI_ERROR_CONN_LOST);
     EXPECT_EQ(visa.close(rm), VI_SUCCESS);
+}
+
+// A host slow to take the connection: the listener's queue is full, so the kernel drops the
+// first SYN and the client sends it again about a second later. An open with no time-out of
+// its own waits up to the default 2 s and gets through; one of 300 ms gives up.
+TEST_F(Vxi11Daemon, AnOpenWaitsForASlowConnectionUpToItsTimeOut) {
+    CSocket listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof(address);
+    ASSERT_EQ(::bind(listener.Fd(), reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_EQ(::listen(listener.Fd(), 0), 0);
+    ASSERT_EQ(::getsockname(listener.Fd(), reinterpret_cast<sockaddr*>(&address), &size), 0);
+    const std::uint16_t port = ntohs(address.sin_port);
+    // Fills the queue: connections that complete stay unaccepted, until one no longer does.
+    std::vector<CSocket> waiting;
+    std::string error;
+    for (bool full = false; !full && waiting.size() < 8;) {
+        CSocket filler =
+            ConnectTcp("127.0.0.1", port, Clock::now() + std::chrono::milliseconds(200), &error);
+        full = !filler.IsOpen();
+        if (!full) {
+            waiting.push_back(std::move(filler));
+        }
+    }
+    ASSERT_LT(waiting.size(), 8u);
+    // The portmapper names the slow listener for the time of the test.
+    ASSERT_TRUE(pmap_unset(kCoreProgram, 1));
+    ASSERT_TRUE(pmap_set(kCoreProgram, 1, IPPROTO_TCP, port));
+    CVisaCalls visa;
+    ViSession rm = VI_NULL;
+    ASSERT_EQ(visa.openDefaultRM(&rm), VI_SUCCESS);
+    ViSession vi = VI_NULL;
+    const char* name = "TCPIP0::127.0.0.1::inst0::INSTR";
+    EXPECT_NE(visa.open(rm, name, VI_NULL, 300, &vi), VI_SUCCESS);
+    // The queue is emptied half a second on; the device then takes the link.
+    std::thread device([&] {
+        pollfd none{-1, 0, 0};
+        ::poll(&none, 1, 500);
+        waiting.clear();
+        for (std::size_t i = 0; i < 8; ++i) {
+            pollfd ready{listener.Fd(), POLLIN, 0};
+            if (::poll(&ready, 1, 0) <= 0) {
+                break;
+            }
+            CSocket(::accept(listener.Fd(), nullptr, nullptr));
+        }
+        ServeDribblingDevice(listener.Fd());
+    });
+    EXPECT_EQ(visa.open(rm, name, VI_NULL, 0, &vi), VI_SUCCESS);
+    EXPECT_EQ(visa.close(rm), VI_SUCCESS);
+    device.join();
+    pmap_unset(kCoreProgram, 1);
+    pmap_set(kCoreProgram, 1, IPPROTO_TCP, m_port);
 }

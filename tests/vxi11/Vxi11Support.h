@@ -80,7 +80,8 @@ int RunCommand(const std::vector<std::string>& argv, int timeoutMs, std::string*
 
 // A VXI-11 device written by hand, for one client on listener: it answers create_link and
 // every other call at once, except device_read, which it answers with one byte and no end, just
-// inside the read's time-out (7/8 of it). Returns when the client goes.
+// inside the read's time-out (7/8 of it). Returns when the client goes, or when none came
+// within 10 s.
 void ServeDribblingDevice(int listener);
 
 // Waits until the process is stopped (a signal took effect: state 'T' in /proc); false after
