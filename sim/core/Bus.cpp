@@ -238,7 +238,12 @@ ViStatus CBus::FindRsrc(ViSession rm, const ViChar* expression, ViFindList* find
             manager = Find(rm, Session::Kind::ResourceManager) != nullptr;
         }
         if (manager) {
-            lan = FindLan(expression);
+            // The network part failing (threads, memory) leaves the local resources listed.
+            try {
+                lan = FindLan(expression);
+            } catch (...) {
+                lan.clear();
+            }
         }
     }
     std::lock_guard<std::mutex> lock(m_mutex);
