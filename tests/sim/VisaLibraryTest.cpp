@@ -156,12 +156,25 @@ resources:
   - {name: VXI0::24::INSTR}
   - {name: VXI0::25::INSTR, open: VI_ERROR_RSRC_BUSY}
   - {name: VXI0::26::INSTR, open: VI_SUCCESS_DEV_NPRESENT}
+  - {name: TCPIP0::lab-rack::INSTR}
 )");
     const ViSession rm = OpenRm();
     ViSession vi = 77;
-    for (const char* name : {"VXI0::24::INSTR", "vxi0::24::instr", "VXI0::24"}) {
-        EXPECT_EQ(visa.viOpen(rm, name, 0, 0, &vi), VI_SUCCESS) << name;
-        EXPECT_NE(vi, VI_NULL);
+    // Names match without regard to case, the host part too; the session keeps the
+    // scenario's spelling.
+    const struct {
+        const char* name;
+        const char* opened;
+    } forms[] = {{"VXI0::24::INSTR", "VXI0::24::INSTR"},
+                 {"vxi0::24::instr", "VXI0::24::INSTR"},
+                 {"VXI0::24", "VXI0::24::INSTR"},
+                 {"TCPIP0::LAB-RACK::INSTR", "TCPIP0::lab-rack::INSTR"},
+                 {"tcpip0::lab-rack::INST0::instr", "TCPIP0::lab-rack::INSTR"}};
+    for (const auto& form : forms) {
+        ASSERT_EQ(visa.viOpen(rm, form.name, 0, 0, &vi), VI_SUCCESS) << form.name;
+        ViChar opened[VI_FIND_BUFLEN] = {};
+        EXPECT_EQ(visa.viGetAttribute(vi, VI_ATTR_RSRC_NAME, opened), VI_SUCCESS);
+        EXPECT_STREQ(opened, form.opened) << form.name;
     }
     const struct {
         const char* name;
