@@ -203,7 +203,9 @@ void CRpcServer::Serve(Connection* connection) {
         const std::optional<Bytes> reply =
             m_server.HandleRecord(connection->id, connection->channel, record);
         connection->inCall = false;
-        if (!reply || !WriteRecord(fd, *reply)) {
+        // With a deadline: a blocking send would take SO_SNDTIMEO's time-out as a retry.
+        const Clock::time_point sendBy = Clock::now() + std::chrono::seconds(kSendTimeoutSeconds);
+        if (!reply || !WriteRecord(fd, *reply, &sendBy)) {
             break;
         }
     }
