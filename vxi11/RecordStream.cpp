@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace vxi11 {
 
@@ -67,23 +68,61 @@ IoResult ReadExactly(int fd, std::uint8_t* data, std::size_t size,
     return IoResult::Ok;
 }
 
-bool Resolve(const std::string& host, std::uint16_t port, sockaddr_in* address) {
+// A name lookup the resolver works on by itself; it must outlive the wait when the resolver
+// does not let go of it in time.
+struct Lookup {
+    gaicb request{};
+    addrinfo hints{};
+    std::string host;
+};
+
+enum class ResolveResult { Ok, Unknown, TimedOut };
+
+// The lookup asks the name service without a deadline of its own (one that never answers
+// holds it for the resolver's retries, 10 s and more): it runs in the resolver's thread and is
+// given up at the deadline.
+ResolveResult Resolve(const std::string& host, std::uint16_t port, Clock::time_point deadline,
+                      sockaddr_in* address) {
     std::memset(address, 0, sizeof(*address));
     address->sin_family = AF_INET;
     address->sin_port = htons(port);
     if (::inet_pton(AF_INET, host.c_str(), &address->sin_addr) == 1) {
-        return true;
+        return ResolveResult::Ok;
     }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-        return false;
+    auto lookup = std::make_unique<Lookup>();
+    lookup->host = host;
+    lookup->hints.ai_family = AF_INET;
+    lookup->hints.ai_socktype = SOCK_STREAM;
+    lookup->request.ar_name = lookup->host.c_str();
+    lookup->request.ar_request = &lookup->hints;
+    gaicb* list[] = {&lookup->request};
+    if (::getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr) != 0) {
+        return ResolveResult::Unknown;
     }
-    address->sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-    ::freeaddrinfo(found);
-    return true;
+    while (::gai_error(&lookup->request) == EAI_INPROGRESS) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            if (::gai_cancel(&lookup->request) != EAI_CANCELED) {
+                // Still in the resolver's hands: it writes its answer here later. A few hundred
+                // bytes per lookup that never ends, rather than a wait without end.
+                lookup.release();
+            }
+            return ResolveResult::TimedOut;
+        }
+        const timespec wait{static_cast<time_t>(left.count() / 1000000000),
+                            static_cast<long>(left.count() % 1000000000)};
+        ::gai_suspend(list, 1, &wait);
+    }
+    addrinfo* found = lookup->request.ar_result;
+    const bool ok = ::gai_error(&lookup->request) == 0 && found != nullptr;
+    if (ok) {
+        address->sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
+    }
+    if (found != nullptr) {
+        ::freeaddrinfo(found);
+    }
+    return ok ? ResolveResult::Ok : ResolveResult::Unknown;
 }
 
 }  // namespace
@@ -119,9 +158,15 @@ void CSocket::Shutdown() const {
 CSocket ConnectTcp(const std::string& host, std::uint16_t port, Clock::time_point deadline,
                    std::string* error) {
     sockaddr_in address{};
-    if (!Resolve(host, port, &address)) {
-        *error = "unknown host " + host;
-        return CSocket();
+    switch (Resolve(host, port, deadline, &address)) {
+        case ResolveResult::Ok:
+            break;
+        case ResolveResult::Unknown:
+            *error = "unknown host " + host;
+            return CSocket();
+        case ResolveResult::TimedOut:
+            *error = "no answer from the name service for " + host + " within the time-out";
+            return CSocket();
     }
     CSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!socket.IsOpen()) {
