@@ -1,6 +1,7 @@
 // The substitute VISA library through its C interface, loaded by name.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -8,6 +9,7 @@
 
 #if !defined(_WIN32)
 #include <dlfcn.h>
+#include <sys/resource.h>
 
 #include <filesystem>
 #include <fstream>
@@ -128,6 +130,42 @@ TEST_F(SimVisa, SearchReportsMatchingNamesInOrderOrFails) {
     EXPECT_TRUE(walk(OpenRm(), &last).empty());
     EXPECT_EQ(last, VI_ERROR_SYSTEM_ERROR);
 }
+
+#if defined(SFP_SIM_TCPIP) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// A LAN search that cannot start a single thread (address space used up) still lists the
+// scenario's resources: only the network part is lost. In a child, whose memory is capped.
+TEST_F(SimVisa, ASearchKeepsTheLocalListWhenTheNetworkPartFails) {
+    CScenarioFile scenario(kThreeResources);
+    const std::string conf = scenario.Path() + ".conf";
+    std::ofstream(conf) << "TCPIP0::127.0.0.1::inst0::INSTR\nTCPIP0::127.0.0.2::inst0::INSTR\n";
+    ::setenv("SFP_VISA_CONF", conf.c_str(), 1);
+    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    const auto search = [&] {
+        const ViSession rm = OpenRm();
+        std::ifstream status("/proc/self/status");
+        long sizeKiB = 0;
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("VmSize:", 0) == 0) {
+                sizeKiB = std::atol(line.c_str() + 7);
+            }
+        }
+        // Room for small allocations, none for a thread's stack.
+        const rlimit cap{static_cast<rlim_t>(sizeKiB + 1024) * 1024,
+                         static_cast<rlim_t>(sizeKiB + 1024) * 1024};
+        ::setrlimit(RLIMIT_AS, &cap);
+        ViFindList list = VI_NULL;
+        ViUInt32 count = 0;
+        ViChar name[VI_FIND_BUFLEN] = {};
+        const ViStatus found = visa.viFindRsrc(rm, "?*INSTR", &list, &count, name);
+        std::fprintf(stderr, "status %d, %u found\n", static_cast<int>(found),
+                     static_cast<unsigned>(count));
+        ::_exit(found == VI_SUCCESS && count == 3 ? 0 : 1);
+    };
+    EXPECT_EXIT(search(), ::testing::ExitedWithCode(0), "");
+    ::unsetenv("SFP_VISA_CONF");
+    std::filesystem::remove(conf);
+}
+#endif
 
 TEST_F(SimVisa, SessionsOpenAndCloseManyTimes) {
     CScenarioFile scenario(kThreeResources);
