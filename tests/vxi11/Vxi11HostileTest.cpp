@@ -2,6 +2,8 @@
 // client's link, hold connections open doing nothing, or send without end. Each may cost only
 // its own connection.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <atomic>
@@ -285,4 +287,35 @@ TEST(Vxi11Hostile, TheLogCutsLongData) {
     for (const std::string& line : lines) {
         EXPECT_LT(line.size(), 300u);
     }
+}
+
+// A client whose host vanishes without closing is found by TCP keepalive on the server's end of
+// its connection (looked up among this process's descriptors by its two addresses).
+TEST(Vxi11Hostile, ConnectionsAreKeptAlive) {
+    CLoopbackServer loopback;
+    CSocket client = RawConnect(loopback.Port());
+    ASSERT_NE(RawLink(client.Fd()), 0);
+    sockaddr_in mine{};
+    socklen_t size = sizeof(mine);
+    ASSERT_EQ(::getsockname(client.Fd(), reinterpret_cast<sockaddr*>(&mine), &size), 0);
+    int served = -1;
+    for (int fd = 0; fd < 4096 && served < 0; ++fd) {
+        sockaddr_in peer{};
+        size = sizeof(peer);
+        if (fd != client.Fd() &&
+            ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) == 0 &&
+            peer.sin_family == AF_INET && peer.sin_port == mine.sin_port &&
+            peer.sin_addr.s_addr == mine.sin_addr.s_addr) {
+            served = fd;
+        }
+    }
+    ASSERT_GE(served, 0);
+    int on = 0;
+    int idle = 0;
+    size = sizeof(on);
+    ASSERT_EQ(::getsockopt(served, SOL_SOCKET, SO_KEEPALIVE, &on, &size), 0);
+    size = sizeof(idle);
+    ASSERT_EQ(::getsockopt(served, IPPROTO_TCP, TCP_KEEPIDLE, &idle, &size), 0);
+    EXPECT_EQ(on, 1);
+    EXPECT_EQ(idle, 30);
 }
