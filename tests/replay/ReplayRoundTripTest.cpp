@@ -203,8 +203,8 @@ TEST_F(RoundTrip, OurRecordingPlaysBackTheSameValuesAndPulses) {
         const std::string first = File("first.vcd");
         {
             CScenarioFile scenario(c.scenario);
-            const ProcessRun rec =
-                RunProgram({SFP_REC_PROGRAM, "-i", c.interval, "-d", "0.5", "-o", first});
+            const ProcessRun rec = RunProgram(
+                {SFP_REC_PROGRAM, "--vectors", "-i", c.interval, "-d", "0.5", "-o", first});
             ASSERT_EQ(rec.exitCode, 0) << rec.output;
         }
         const Sequence recorded = OfOurVcd(ReadFile(first));
