@@ -95,6 +95,28 @@ TEST_F(Vxi11Daemon, LxiToolsGetTheIdentification) {
     EXPECT_EQ(output, "ZENTRAX-MOLBURY,K3310,0,1.0\n");
 }
 
+#ifdef SFP_REC_PROGRAM
+// The recorder as a user starts it: nothing preloaded, the VISA library loaded by name, which
+// loads its network part only now. A sanitizer build must reach the network too.
+TEST_F(Vxi11Daemon, TheRecorderRecordsAModuleOnTheNetwork) {
+    const std::string csv = m_scenario.string() + ".csv";
+    std::string output;
+    EXPECT_EQ(RunCommand({SFP_REC_PROGRAM, "-a", "TCPIP0::127.0.0.1::inst0::INSTR", "-i", "100",
+                          "-d", "1", "-o", csv},
+                         kClientMs, &output),
+              0)
+        << output;
+    std::ifstream file(csv);
+    std::string header, first;
+    std::getline(file, header);
+    std::getline(file, first);
+    EXPECT_EQ(header, "time_s,port0,pos0,neg0,port1,pos1,neg1,port2,pos2,neg2,port3,pos3,neg3");
+    EXPECT_EQ(first, "0.000000,4369,0,0,8738,0,0,17476,0,0,34952,0,0");
+    std::error_code ignored;
+    std::filesystem::remove(csv, ignored);
+}
+#endif
+
 TEST_F(Vxi11Daemon, PyvisaPyQueriesAndLocks) {
     for (const char* device : {"inst0", "vxi0,24"}) {
         std::string output;

@@ -7,3 +7,8 @@ target_compile_definitions(${target} PRIVATE
     SFP_SIMD="$<TARGET_FILE:aq3310-simd>" SFP_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 # The daemon's tests share the machine's portmapper: one at a time.
 set(area_serial TRUE)
+# The recorder, started as a user starts it, on a module the daemon serves.
+if(TARGET aq3310-rec)
+    add_dependencies(${target} aq3310-rec sfp_aqk3310)
+    target_compile_definitions(${target} PRIVATE SFP_REC_PROGRAM="$<TARGET_FILE:aq3310-rec>")
+endif()
