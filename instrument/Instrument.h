@@ -28,6 +28,10 @@ public:
     virtual ViUInt16 SensPosPortTran(int port);
     virtual ViUInt16 SensNegPortTran(int port);
 
+    // Opens the same resource again, under the guard, after its link was lost; the session
+    // changes. VI_ERROR_NSUP_OPER when there is nothing to open again.
+    virtual ViStatus Reopen() { return VI_ERROR_NSUP_OPER; }
+
     bool IsLive() const { return m_bLive != 0; }
     // The VISA session the driver opened; VI_NULL when nothing is behind the instrument.
     ViSession GetSession() const { return m_session; }

@@ -42,12 +42,31 @@ bool ParseChannelList(const QString& text, std::vector<int>* channels) {
     return true;
 }
 
+QString DescribeStatus(ViStatus status) {
+    switch (status) {
+        case VI_ERROR_CONN_LOST:
+            return QStringLiteral("the link to the module was lost (VI_ERROR_CONN_LOST)");
+        case VI_ERROR_TMO:
+            return QStringLiteral("the module did not answer in time (VI_ERROR_TMO)");
+        case VI_ERROR_NSUP_OPER:
+            return QStringLiteral("this module cannot be opened again (VI_ERROR_NSUP_OPER)");
+        default:
+            return QStringLiteral("VISA status 0x%1")
+                .arg(QString::number(static_cast<unsigned>(status), 16).toUpper());
+    }
+}
+
 CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string> visaNames,
                                QWidget* parent)
-    : QWidget(parent, Qt::Window), m_instrument(instrument) {
+    : QWidget(parent, Qt::Window), m_instrument(instrument), m_live(instrument.IsLive()) {
     setObjectName(QStringLiteral("channelMonitor"));
     setWindowTitle(QStringLiteral("AQ K3310 Channel Monitor"));
-    {
+    if (!m_live) {
+        // The emulated instrument reads the same values for ever: nothing to show as activity.
+        m_status = new QLabel(QStringLiteral("No live module is connected: the panel runs "
+                                             "without one, so there is nothing to monitor."),
+                              this);
+    } else {
         // Offered only when the VISA library can deliver service requests at all.
         CServiceRequests probe(instrument, visaNames);
         m_onChangeOffered = probe.Available();
@@ -84,6 +103,9 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     m_record->setObjectName(QStringLiteral("record"));
     m_save = new QPushButton(QStringLiteral("Save..."), this);
     m_save->setObjectName(QStringLiteral("save"));
+    m_reconnect = new QPushButton(QStringLiteral("Reconnect"), this);
+    m_reconnect->setObjectName(QStringLiteral("reconnect"));
+    m_reconnect->setToolTip(QStringLiteral("Open the module's resource again after a lost link"));
     auto* whole = new QPushButton(QStringLiteral("Whole"), this);
     whole->setToolTip(QStringLiteral("Show the whole history and follow it (Home)"));
     m_channels = new QLineEdit(QStringLiteral("0-63"), this);
@@ -94,6 +116,7 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     controls->addWidget(m_run);
     controls->addWidget(m_mode);
     controls->addWidget(m_period);
+    controls->addWidget(m_reconnect);
     controls->addSpacing(12);
     controls->addWidget(m_record);
     controls->addWidget(m_save);
@@ -120,6 +143,7 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     connect(m_record, &QPushButton::clicked, this,
             [this] { m_recordingOn ? StopRecording() : StartRecording(); });
     connect(m_save, &QPushButton::clicked, this, &CMonitorWindow::OnSave);
+    connect(m_reconnect, &QPushButton::clicked, this, &CMonitorWindow::Reconnect);
     connect(whole, &QPushButton::clicked, m_diagram, &CTimingDiagram::ZoomToAll);
     connect(m_channels, &QLineEdit::editingFinished, this, &CMonitorWindow::OnChannelsEdited);
     auto restart = [this] {
@@ -137,8 +161,11 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
 
 void CMonitorWindow::OnMarkTimer() {
     if (m_sampling) {
-        m_states.AdvanceTo(m_sampler->NowUs());
+        const std::int64_t now = m_sampler->NowUs();
+        m_states.AdvanceTo(now);
         m_lamps->SetStates(m_states);
+        // A quiet module still moves on: its traces run up to now, a stopped link's do not.
+        m_diagram->SetNowUs(now);
     }
 }
 
@@ -148,6 +175,9 @@ CMonitorWindow::~CMonitorWindow() {
 }
 
 void CMonitorWindow::StartSampling() {
+    if (!m_live) {
+        return;
+    }
     const auto mode =
         m_mode->currentIndex() == 1 ? CSampler::Mode::OnChange : CSampler::Mode::Period;
     m_sampler->Start(mode, m_period->value());
@@ -172,6 +202,9 @@ void CMonitorWindow::AddSample(const Sample& sample) {
 }
 
 void CMonitorWindow::StartRecording() {
+    if (!m_live) {
+        return;
+    }
     m_recording.Clear();
     m_recordingOn = true;
     m_status->setText(QStringLiteral("Recording."));
@@ -228,8 +261,20 @@ void CMonitorWindow::OnFailed(ViStatus status) {
     m_sampler->Stop();
     m_sampling = false;
     UpdateButtons();
-    m_status->setText(QStringLiteral("Sampling paused after an error; Start resumes it."));
+    m_status->setText(QStringLiteral("Sampling stopped: %1. Reconnect opens the module again.")
+                          .arg(DescribeStatus(status)));
     ReportInstrumentStatus(status, m_instrument);
+}
+
+void CMonitorWindow::Reconnect() {
+    PauseSampling();
+    const ViStatus status = m_instrument.Reopen();
+    if (status < 0) {
+        m_status->setText(QStringLiteral("Reconnect failed: %1.").arg(DescribeStatus(status)));
+        return;
+    }
+    m_status->setText(QStringLiteral("Reconnected."));
+    StartSampling();
 }
 
 void CMonitorWindow::OnModeChosen(CSampler::Mode mode, const QString& reason) {
@@ -243,6 +288,11 @@ void CMonitorWindow::OnModeChosen(CSampler::Mode mode, const QString& reason) {
 }
 
 void CMonitorWindow::UpdateButtons() {
+    m_run->setEnabled(m_live);
+    m_mode->setEnabled(m_live);
+    m_period->setEnabled(m_live);
+    m_reconnect->setEnabled(m_live && !m_sampling);
+    m_record->setEnabled(m_live);
     m_run->setText(m_sampling ? QStringLiteral("Pause") : QStringLiteral("Start"));
     m_record->setText(m_recordingOn ? QStringLiteral("Stop") : QStringLiteral("Record"));
     m_save->setEnabled(!m_recordingOn && !m_recording.IsEmpty());

@@ -22,6 +22,10 @@ class QSpinBox;
 // "0-15, 37, 40-41" into channel numbers in the order given; false for anything else.
 bool ParseChannelList(const QString& text, std::vector<int>* channels);
 
+// What a failed status means, for the status line: "the link to the module was lost
+// (VI_ERROR_CONN_LOST)", or the status in hex.
+QString DescribeStatus(ViStatus status);
+
 // The channel monitor: the 64 inputs as lamps, a timing diagram of their history, sampling on
 // a period or on change in a worker thread, and recordings saved as VCD or CSV. It shares the
 // program's instrument with the panel through the instrument's guard.
@@ -36,6 +40,11 @@ public:
     void StartSampling();
     void PauseSampling();
     bool IsSampling() const { return m_sampling; }
+    // Opens the module's resource again (after a lost link) and resumes sampling.
+    void Reconnect();
+    // Lets edge marks go out and time run on when no sample comes; the timer calls it, tests
+    // may too.
+    void OnMarkTimer();
     bool OnChangeOffered() const { return m_onChangeOffered; }
 
     // What the sampler delivers; tests hand samples in directly too.
@@ -52,6 +61,7 @@ public:
     CLampsWidget* Lamps() const { return m_lamps; }
     CTimingDiagram* Diagram() const { return m_diagram; }
     QLabel* StatusLabel() const { return m_status; }
+    CSampler* Sampler() const { return m_sampler; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -62,10 +72,10 @@ private:
     void OnSave();
     void OnChannelsEdited();
     void UpdateButtons();
-    // Lets edge marks go out when no sample comes to replace them.
-    void OnMarkTimer();
 
     CInstrument& m_instrument;
+    // Only a live module is sampled: the emulated one has no activity to show.
+    const bool m_live;
     CSampler* m_sampler = nullptr;
     CLampsWidget* m_lamps = nullptr;
     CTimingDiagram* m_diagram = nullptr;
@@ -74,6 +84,7 @@ private:
     QSpinBox* m_period = nullptr;
     QPushButton* m_record = nullptr;
     QPushButton* m_save = nullptr;
+    QPushButton* m_reconnect = nullptr;
     QLineEdit* m_channels = nullptr;
     QLabel* m_status = nullptr;
     CLampStates m_states;

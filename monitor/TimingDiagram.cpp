@@ -63,10 +63,22 @@ std::int64_t CTimingDiagram::VisibleEndUs() const {
     return m_startUs + static_cast<std::int64_t>(std::llround(m_usPerPixel * TraceWidth()));
 }
 
+std::int64_t CTimingDiagram::DataEndUs() const {
+    if (m_recording == nullptr || m_recording->IsEmpty()) {
+        return 0;
+    }
+    return std::max(m_recording->EndUs(), m_nowUs);
+}
+
+void CTimingDiagram::SetNowUs(std::int64_t nowUs) {
+    m_nowUs = nowUs;
+    RecordingChanged();
+}
+
 double CTimingDiagram::MaxUsPerPixel() const {
     double span = kMinSpanUs;
     if (m_recording != nullptr && !m_recording->IsEmpty()) {
-        span = std::max(span, static_cast<double>(m_recording->EndUs() - m_recording->StartUs()));
+        span = std::max(span, static_cast<double>(DataEndUs() - m_recording->StartUs()));
     }
     return span / TraceWidth();
 }
@@ -80,7 +92,7 @@ void CTimingDiagram::Clamp() {
     }
     const std::int64_t span = VisibleEndUs() - m_startUs;
     const std::int64_t first = m_recording->StartUs();
-    const std::int64_t last = std::max(m_recording->EndUs(), first + span);
+    const std::int64_t last = std::max(DataEndUs(), first + span);
     if (m_follow) {
         m_startUs = last - span;
     }
@@ -108,7 +120,7 @@ void CTimingDiagram::PanByPixels(int dx) {
     m_startUs -= static_cast<std::int64_t>(std::llround(dx * m_usPerPixel));
     m_follow = false;
     Clamp();
-    if (m_recording != nullptr && VisibleEndUs() >= m_recording->EndUs() && dx < 0) {
+    if (m_recording != nullptr && VisibleEndUs() >= DataEndUs() && dx < 0) {
         m_follow = true;  // dragged back to the newest
     }
     update();
@@ -163,7 +175,7 @@ void CTimingDiagram::DrawTrace(QPainter& painter, const QRect& row, int channel)
     const int columns = TraceWidth();
     // Columns after the last sample stay empty: nothing is known there yet.
     const int known = static_cast<int>(std::min<double>(
-        columns, std::ceil(static_cast<double>(m_recording->EndUs() - m_startUs) / m_usPerPixel)));
+        columns, std::ceil(static_cast<double>(DataEndUs() - m_startUs) / m_usPerPixel)));
     const int firstKnown = static_cast<int>(std::max<double>(
         0, std::floor(static_cast<double>(m_recording->StartUs() - m_startUs) / m_usPerPixel)));
     if (known <= firstKnown) {

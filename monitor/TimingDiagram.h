@@ -25,6 +25,10 @@ public:
     const std::vector<int>& Channels() const { return m_channels; }
     // New samples arrived: repaint, and keep the newest at the right while following.
     void RecordingChanged();
+    // The present time while sampling: traces are drawn on to it, their last level held.
+    void SetNowUs(std::int64_t nowUs);
+    // Where the drawn traces end: the last sample, or the present time when later.
+    std::int64_t DataEndUs() const;
 
     std::int64_t VisibleStartUs() const { return m_startUs; }
     std::int64_t VisibleEndUs() const;
@@ -64,6 +68,7 @@ private:
     const CRecording* m_recording = nullptr;
     std::vector<int> m_channels;
     std::int64_t m_startUs = 0;
+    std::int64_t m_nowUs = 0;
     double m_usPerPixel = 1000.0;
     bool m_follow = true;
     int m_cursorX = -1;
