@@ -99,6 +99,7 @@ TEST(MonitorLink, TimeRunsOnOverAQuietModuleAndStopsWithTheSampling) {
         window.OnMarkTimer();
         return diagram->DataEndUs() > sampled;
     }));
+    EXPECT_EQ(window.History().SampleCount(), 1u) << "time ran on without a sample";
     window.PauseSampling();
     const std::int64_t stopped = diagram->DataEndUs();
     window.OnMarkTimer();
