@@ -2,13 +2,11 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTime>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSpinBox>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
@@ -16,45 +14,10 @@
 #include "instrument/Instrument.h"
 #include "instrument/StatusReporting.h"
 #include "monitor/LampsWidget.h"
+#include "monitor/MonitorFiles.h"
 #include "monitor/TimingDiagram.h"
 #include "platform/native/Platform.h"
-#include "recording/RecordingFile.h"
 #include "recording/ServiceRequests.h"
-
-bool ParseChannelList(const QString& text, std::vector<int>* channels) {
-    std::vector<int> parsed;
-    static const QRegularExpression item(QStringLiteral("^\\s*(\\d+)\\s*(?:-\\s*(\\d+)\\s*)?$"));
-    for (const QString& part : text.split(QLatin1Char(','))) {
-        const QRegularExpressionMatch match = item.match(part);
-        if (!match.hasMatch()) {
-            return false;
-        }
-        const int first = match.captured(1).toInt();
-        const int last = match.captured(2).isEmpty() ? first : match.captured(2).toInt();
-        if (first > last || last >= kChannelCount) {
-            return false;
-        }
-        for (int channel = first; channel <= last; ++channel) {
-            parsed.push_back(channel);
-        }
-    }
-    *channels = parsed;
-    return true;
-}
-
-QString DescribeStatus(ViStatus status) {
-    switch (status) {
-        case VI_ERROR_CONN_LOST:
-            return QStringLiteral("the link to the module was lost (VI_ERROR_CONN_LOST)");
-        case VI_ERROR_TMO:
-            return QStringLiteral("the module did not answer in time (VI_ERROR_TMO)");
-        case VI_ERROR_NSUP_OPER:
-            return QStringLiteral("this module cannot be opened again (VI_ERROR_NSUP_OPER)");
-        default:
-            return QStringLiteral("VISA status 0x%1")
-                .arg(QString::number(static_cast<unsigned>(status), 16).toUpper());
-    }
-}
 
 CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string> visaNames,
                                QWidget* parent)
@@ -83,7 +46,7 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     m_status->setObjectName(QStringLiteral("status"));
     m_sampler = new CSampler(instrument, std::move(visaNames), this);
 
-    m_run = new QPushButton(QStringLiteral("Start"), this);
+    m_run = new QPushButton(QStringLiteral("&Start"), this);
     m_run->setObjectName(QStringLiteral("run"));
     m_mode = new QComboBox(this);
     m_mode->setObjectName(QStringLiteral("mode"));
@@ -99,14 +62,18 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     m_period->setRange(10, 10000);
     m_period->setValue(100);
     m_period->setSuffix(QStringLiteral(" ms"));
-    m_record = new QPushButton(QStringLiteral("Record"), this);
+    m_record = new QPushButton(QStringLiteral("&Record"), this);
     m_record->setObjectName(QStringLiteral("record"));
-    m_save = new QPushButton(QStringLiteral("Save..."), this);
+    m_save = new QPushButton(QStringLiteral("&Save..."), this);
     m_save->setObjectName(QStringLiteral("save"));
-    m_reconnect = new QPushButton(QStringLiteral("Reconnect"), this);
+    m_save->setToolTip(QStringLiteral("Save what lay between Record and Stop"));
+    m_saveHistory = new QPushButton(QStringLiteral("Save &History..."), this);
+    m_saveHistory->setObjectName(QStringLiteral("saveHistory"));
+    m_saveHistory->setToolTip(QStringLiteral("Save everything the diagram holds"));
+    m_reconnect = new QPushButton(QStringLiteral("Reco&nnect"), this);
     m_reconnect->setObjectName(QStringLiteral("reconnect"));
     m_reconnect->setToolTip(QStringLiteral("Open the module's resource again after a lost link"));
-    auto* whole = new QPushButton(QStringLiteral("Whole"), this);
+    auto* whole = new QPushButton(QStringLiteral("&Whole"), this);
     whole->setToolTip(QStringLiteral("Show the whole history and follow it (Home)"));
     m_channels = new QLineEdit(QStringLiteral("0-63"), this);
     m_channels->setObjectName(QStringLiteral("channels"));
@@ -120,6 +87,7 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     controls->addSpacing(12);
     controls->addWidget(m_record);
     controls->addWidget(m_save);
+    controls->addWidget(m_saveHistory);
     controls->addSpacing(12);
     controls->addWidget(new QLabel(QStringLiteral("Channels:"), this));
     controls->addWidget(m_channels, 1);
@@ -143,6 +111,7 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     connect(m_record, &QPushButton::clicked, this,
             [this] { m_recordingOn ? StopRecording() : StartRecording(); });
     connect(m_save, &QPushButton::clicked, this, &CMonitorWindow::OnSave);
+    connect(m_saveHistory, &QPushButton::clicked, this, &CMonitorWindow::OnSaveHistory);
     connect(m_reconnect, &QPushButton::clicked, this, &CMonitorWindow::Reconnect);
     connect(whole, &QPushButton::clicked, m_diagram, &CTimingDiagram::ZoomToAll);
     connect(m_channels, &QLineEdit::editingFinished, this, &CMonitorWindow::OnChannelsEdited);
@@ -194,7 +163,11 @@ void CMonitorWindow::PauseSampling() {
 void CMonitorWindow::AddSample(const Sample& sample) {
     m_states.Update(sample);
     m_lamps->SetStates(m_states);
+    const bool first = m_history.IsEmpty();
     m_history.Append(sample);
+    if (first) {
+        UpdateButtons();
+    }
     if (m_recordingOn) {
         m_recording.Append(sample);
     }
@@ -202,11 +175,12 @@ void CMonitorWindow::AddSample(const Sample& sample) {
 }
 
 void CMonitorWindow::StartRecording() {
-    if (!m_live) {
+    if (!m_live || !MayDropRecording()) {
         return;
     }
     m_recording.Clear();
     m_recordingOn = true;
+    m_recordingSaved = false;
     m_status->setText(QStringLiteral("Recording."));
     UpdateButtons();
 }
@@ -219,29 +193,79 @@ void CMonitorWindow::StopRecording() {
     UpdateButtons();
 }
 
-QString CMonitorWindow::SaveTo(const QString& path) {
-    const std::string file = path.toStdString();
-    const VcdOptions vcd{QDateTime::currentDateTimeUtc()
-                             .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss 'UTC'"))
-                             .toStdString(),
-                         true};
-    const std::string error = SaveRecording(m_recording, file, FormatOfFileName(file), vcd);
-    if (error.empty()) {
+bool CMonitorWindow::HasUnsavedRecording() const {
+    return m_recordingOn || (!m_recording.IsEmpty() && !m_recordingSaved);
+}
+
+bool CMonitorWindow::MayDropRecording() {
+    if (!HasUnsavedRecording()) {
+        return true;
+    }
+    const QString text =
+        m_recordingOn ? QStringLiteral("A recording is in progress (%1 samples) and not saved.")
+                      : QStringLiteral("The recording of %1 samples has not been saved.");
+    switch (AskAboutUnsaved(this, text.arg(m_recording.SampleCount()))) {
+        case UnsavedChoice::Save:
+            if (m_recordingOn) {
+                StopRecording();
+            }
+            return OnSave();
+        case UnsavedChoice::Discard:
+            m_recordingOn = false;
+            m_recording.Clear();
+            UpdateButtons();
+            return true;
+        case UnsavedChoice::Cancel:
+            break;
+    }
+    return false;
+}
+
+QString CMonitorWindow::Save(const CRecording& recording, const QString& path) {
+    const QString error = WriteRecordingFile(recording, path);
+    if (error.isEmpty()) {
         m_status->setText(QStringLiteral("Saved %1.").arg(path));
         return QString();
     }
-    const QString text = QString::fromStdString(error);
-    m_status->setText(text);
-    GetPlatform().MessageBox(error + "\nThe recording is kept: save it again elsewhere.");
-    return text;
+    m_status->setText(error);
+    GetPlatform().MessageBox(error.toStdString() +
+                             "\nThe recording is kept: save it again elsewhere.");
+    return error;
 }
 
-void CMonitorWindow::OnSave() {
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Save Recording"), QStringLiteral("recording.vcd"),
+QString CMonitorWindow::SaveTo(const QString& path) {
+    const QString error = Save(m_recording, path);
+    if (error.isEmpty()) {
+        m_recordingSaved = true;
+    }
+    return error;
+}
+
+QString CMonitorWindow::SaveHistoryTo(const QString& path) {
+    return Save(m_history, path);
+}
+
+namespace {
+
+QString AskForFile(QWidget* parent, const QString& title, const QString& name) {
+    return QFileDialog::getSaveFileName(
+        parent, title, name,
         QStringLiteral("Value Change Dump (*.vcd);;Comma-separated values (*.csv)"));
+}
+
+}  // namespace
+
+bool CMonitorWindow::OnSave() {
+    const QString path =
+        AskForFile(this, QStringLiteral("Save Recording"), QStringLiteral("recording.vcd"));
+    return !path.isEmpty() && SaveTo(path).isEmpty();
+}
+
+void CMonitorWindow::OnSaveHistory() {
+    const QString path =
+        AskForFile(this, QStringLiteral("Save History"), QStringLiteral("history.vcd"));
     if (!path.isEmpty()) {
-        SaveTo(path);
+        SaveHistoryTo(path);
     }
 }
 
@@ -293,12 +317,19 @@ void CMonitorWindow::UpdateButtons() {
     m_period->setEnabled(m_live);
     m_reconnect->setEnabled(m_live && !m_sampling);
     m_record->setEnabled(m_live);
-    m_run->setText(m_sampling ? QStringLiteral("Pause") : QStringLiteral("Start"));
-    m_record->setText(m_recordingOn ? QStringLiteral("Stop") : QStringLiteral("Record"));
+    m_run->setText(m_sampling ? QStringLiteral("&Pause") : QStringLiteral("&Start"));
+    m_record->setText(m_recordingOn ? QStringLiteral("Stop &Recording")
+                                    : QStringLiteral("&Record"));
     m_save->setEnabled(!m_recordingOn && !m_recording.IsEmpty());
+    m_saveHistory->setEnabled(!m_history.IsEmpty());
 }
 
 void CMonitorWindow::closeEvent(QCloseEvent* event) {
+    if (!MayDropRecording()) {
+        event->ignore();
+        return;
+    }
+    // The window is only hidden: its history stays for the next opening.
     PauseSampling();
     QWidget::closeEvent(event);
 }

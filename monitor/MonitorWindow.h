@@ -7,6 +7,7 @@
 
 #include "instrument/VisaTypes.h"
 #include "monitor/LampStates.h"
+#include "monitor/MonitorFiles.h"
 #include "monitor/Sampler.h"
 #include "recording/Recording.h"
 
@@ -18,13 +19,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
-
-// "0-15, 37, 40-41" into channel numbers in the order given; false for anything else.
-bool ParseChannelList(const QString& text, std::vector<int>* channels);
-
-// What a failed status means, for the status line: "the link to the module was lost
-// (VI_ERROR_CONN_LOST)", or the status in hex.
-QString DescribeStatus(ViStatus status);
 
 // The channel monitor: the 64 inputs as lamps, a timing diagram of their history, sampling on
 // a period or on change in a worker thread, and recordings saved as VCD or CSV. It shares the
@@ -57,6 +51,13 @@ public:
     // Saves the recording; the format follows the extension. Empty on success, otherwise the
     // reason, which the user has been told; the recording is kept either way.
     QString SaveTo(const QString& path);
+    // Saves the whole history the diagram holds, in the same way.
+    QString SaveHistoryTo(const QString& path);
+    // A recording is running, or was made and not saved since.
+    bool HasUnsavedRecording() const;
+    // True when nothing unsaved would be lost: asks Save, Discard or Cancel when there is an
+    // unsaved recording, and saves or drops it as answered. False on Cancel.
+    bool MayDropRecording();
 
     CLampsWidget* Lamps() const { return m_lamps; }
     CTimingDiagram* Diagram() const { return m_diagram; }
@@ -69,7 +70,10 @@ protected:
 private:
     void OnFailed(ViStatus status);
     void OnModeChosen(CSampler::Mode mode, const QString& reason);
-    void OnSave();
+    // Asks for a file and saves the recording; true when it was saved.
+    bool OnSave();
+    void OnSaveHistory();
+    QString Save(const CRecording& recording, const QString& path);
     void OnChannelsEdited();
     void UpdateButtons();
 
@@ -84,6 +88,7 @@ private:
     QSpinBox* m_period = nullptr;
     QPushButton* m_record = nullptr;
     QPushButton* m_save = nullptr;
+    QPushButton* m_saveHistory = nullptr;
     QPushButton* m_reconnect = nullptr;
     QLineEdit* m_channels = nullptr;
     QLabel* m_status = nullptr;
@@ -93,5 +98,6 @@ private:
     CRecording m_recording;
     bool m_sampling = false;
     bool m_recordingOn = false;
+    bool m_recordingSaved = true;
     bool m_onChangeOffered = false;
 };

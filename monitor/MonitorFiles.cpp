@@ -1,0 +1,68 @@
+#include "monitor/MonitorFiles.h"
+
+#include <QDateTime>
+#include <QMessageBox>
+#include <QRegularExpression>
+
+#include "recording/ChannelTrack.h"
+#include "recording/RecordingFile.h"
+#include "recording/Sample.h"
+
+bool ParseChannelList(const QString& text, std::vector<int>* channels) {
+    std::vector<int> parsed;
+    static const QRegularExpression item(QStringLiteral("^\\s*(\\d+)\\s*(?:-\\s*(\\d+)\\s*)?$"));
+    for (const QString& part : text.split(QLatin1Char(','))) {
+        const QRegularExpressionMatch match = item.match(part);
+        if (!match.hasMatch()) {
+            return false;
+        }
+        const int first = match.captured(1).toInt();
+        const int last = match.captured(2).isEmpty() ? first : match.captured(2).toInt();
+        if (first > last || last >= kChannelCount) {
+            return false;
+        }
+        for (int channel = first; channel <= last; ++channel) {
+            parsed.push_back(channel);
+        }
+    }
+    *channels = parsed;
+    return true;
+}
+
+QString DescribeStatus(ViStatus status) {
+    switch (status) {
+        case VI_ERROR_CONN_LOST:
+            return QStringLiteral("the link to the module was lost (VI_ERROR_CONN_LOST)");
+        case VI_ERROR_TMO:
+            return QStringLiteral("the module did not answer in time (VI_ERROR_TMO)");
+        case VI_ERROR_NSUP_OPER:
+            return QStringLiteral("this module cannot be opened again (VI_ERROR_NSUP_OPER)");
+        default:
+            return QStringLiteral("VISA status 0x%1")
+                .arg(QString::number(static_cast<unsigned>(status), 16).toUpper());
+    }
+}
+
+QString WriteRecordingFile(const CRecording& recording, const QString& path) {
+    const std::string file = path.toStdString();
+    const VcdOptions vcd(QDateTime::currentDateTimeUtc()
+                             .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss 'UTC'"))
+                             .toStdString(),
+                         false);
+    return QString::fromStdString(SaveRecording(recording, file, FormatOfFileName(file), vcd));
+}
+
+UnsavedChoice AskAboutUnsaved(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("AQ K3310 Channel Monitor"), text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setInformativeText(QStringLiteral("Save it before it is dropped?"));
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+        case QMessageBox::Save:
+            return UnsavedChoice::Save;
+        case QMessageBox::Discard:
+            return UnsavedChoice::Discard;
+        default:
+            return UnsavedChoice::Cancel;
+    }
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "instrument/VisaTypes.h"
+
+class CRecording;
+class QWidget;
+
+// "0-15, 37, 40-41" into channel numbers in the order given; false for anything else.
+bool ParseChannelList(const QString& text, std::vector<int>* channels);
+
+// What a failed status means, for the status line: "the link to the module was lost
+// (VI_ERROR_CONN_LOST)", or the status in hex.
+QString DescribeStatus(ViStatus status);
+
+// Writes a recording as the monitor saves it (the format follows the extension; a VCD without
+// port vectors, so that every reader takes it, dated now). Empty on success, else the reason.
+QString WriteRecordingFile(const CRecording& recording, const QString& path);
+
+// Asks, as an editor does about an unsaved file, what becomes of an unsaved recording.
+enum class UnsavedChoice { Save, Discard, Cancel };
+UnsavedChoice AskAboutUnsaved(QWidget* parent, const QString& text);
