@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
@@ -100,8 +101,21 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     layout->addLayout(controls);
     layout->addWidget(m_lamps, 0, Qt::AlignLeft);
     layout->addWidget(m_diagram, 1);
+    m_cursorInfo = new QLabel(this);
+    m_cursorInfo->setObjectName(QStringLiteral("cursorInfo"));
+    m_cursorInfo->setToolTip(QStringLiteral(
+        "Click: cursor A; right or Shift click: cursor B; Ctrl+Left/Right: previous or next "
+        "edge of the selected channel; Up/Down: select; +/-, Left/Right, Home: zoom, pan, whole"));
+    m_cursorInfo->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_cursorInfo);
     layout->addWidget(m_status);
-    resize(760, 640);
+    resize(DefaultSize());
+    // The keyboard goes through the controls as they are laid out, then into the diagram.
+    QWidget* order[] = {m_run,  m_mode,        m_period,   m_reconnect, m_record,
+                        m_save, m_saveHistory, m_channels, whole,       m_diagram};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        setTabOrder(order[i], order[i + 1]);
+    }
 
     connect(m_sampler, &CSampler::SampleReady, this, &CMonitorWindow::AddSample);
     connect(m_sampler, &CSampler::Failed, this, &CMonitorWindow::OnFailed);
@@ -114,6 +128,8 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     connect(m_saveHistory, &QPushButton::clicked, this, &CMonitorWindow::OnSaveHistory);
     connect(m_reconnect, &QPushButton::clicked, this, &CMonitorWindow::Reconnect);
     connect(whole, &QPushButton::clicked, m_diagram, &CTimingDiagram::ZoomToAll);
+    connect(m_diagram, &CTimingDiagram::CursorsChanged, this,
+            [this] { m_cursorInfo->setText(m_diagram->CursorText()); });
     connect(m_channels, &QLineEdit::editingFinished, this, &CMonitorWindow::OnChannelsEdited);
     auto restart = [this] {
         if (m_sampling) {
@@ -126,6 +142,18 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     connect(&m_markTimer, &QTimer::timeout, this, &CMonitorWindow::OnMarkTimer);
     m_markTimer.start();
     UpdateButtons();
+}
+
+QSize CMonitorWindow::DefaultSize() const {
+    // Room for the controls, the lamps and a good part of the traces, but never more than the
+    // screen offers, whatever its scale.
+    const QSize wanted = QSize(900, 760).expandedTo(minimumSizeHint());
+    const QScreen* shown = screen();
+    if (shown == nullptr) {
+        return wanted;
+    }
+    const QSize room = shown->availableGeometry().size() * 9 / 10;
+    return wanted.boundedTo(room);
 }
 
 void CMonitorWindow::OnMarkTimer() {

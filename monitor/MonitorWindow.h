@@ -63,6 +63,8 @@ public:
     CTimingDiagram* Diagram() const { return m_diagram; }
     QLabel* StatusLabel() const { return m_status; }
     CSampler* Sampler() const { return m_sampler; }
+    // The size the window opens with: fits the screen it is on.
+    QSize DefaultSize() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -92,6 +94,7 @@ private:
     QPushButton* m_reconnect = nullptr;
     QLineEdit* m_channels = nullptr;
     QLabel* m_status = nullptr;
+    QLabel* m_cursorInfo = nullptr;
     CLampStates m_states;
     QTimer m_markTimer;
     CRecording m_history;

@@ -168,8 +168,18 @@ TEST(Monitor, ACaughtPulseIsMarkedOnItsLampAndInTheDiagram) {
 
     CTimingDiagram* diagram = window.Diagram();
     diagram->ZoomToAll();
+    diagram->EnsureVisible(37);
     const QImage traces = diagram->grab().toImage();
-    EXPECT_TRUE(ImageHasColour(traces, diagram->RowRect(37), QColor(255, 70, 70)));
+    // At the pulse's own column, and nowhere else in its row or the next.
+    const QRect row = diagram->RowRect(37);
+    ASSERT_TRUE(diagram->rect().contains(row));
+    const int x = row.left() + static_cast<int>(std::lround(100000 / diagram->UsPerPixel()));
+    EXPECT_TRUE(ImageHasColour(traces, QRect(x, row.top(), 1, row.height()), QColor(255, 70, 70)));
+    EXPECT_FALSE(ImageHasColour(traces,
+                                QRect(row.left(), row.top(), x - 5 - row.left(), row.height()),
+                                QColor(255, 70, 70)));
+    EXPECT_FALSE(ImageHasColour(traces, QRect(x + 5, row.top(), row.right() - x - 5, row.height()),
+                                QColor(255, 70, 70)));
     EXPECT_FALSE(ImageHasColour(traces, diagram->RowRect(36), QColor(255, 70, 70)));
 }
 
