@@ -79,26 +79,34 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     m_channels = new QLineEdit(QStringLiteral("0-63"), this);
     m_channels->setObjectName(QStringLiteral("channels"));
     m_channels->setToolTip(QStringLiteral("Channels to trace, e.g. 0-15, 37"));
+    m_channels->setMinimumWidth(
+        m_channels->fontMetrics().horizontalAdvance(QStringLiteral("0-15, 32-47")) + 12);
 
+    // Two rows, so that the window fits a small or scaled screen: sampling and view above,
+    // recording below.
     auto* controls = new QHBoxLayout;
     controls->addWidget(m_run);
     controls->addWidget(m_mode);
     controls->addWidget(m_period);
     controls->addWidget(m_reconnect);
     controls->addSpacing(12);
-    controls->addWidget(m_record);
-    controls->addWidget(m_save);
-    controls->addWidget(m_saveHistory);
-    controls->addSpacing(12);
-    controls->addWidget(new QLabel(QStringLiteral("Channels:"), this));
+    auto* channelsLabel = new QLabel(QStringLiteral("&Channels:"), this);
+    channelsLabel->setBuddy(m_channels);
+    controls->addWidget(channelsLabel);
     controls->addWidget(m_channels, 1);
     controls->addWidget(whole);
+    m_recordRow = new QHBoxLayout;
+    m_recordRow->addWidget(m_record);
+    m_recordRow->addWidget(m_save);
+    m_recordRow->addWidget(m_saveHistory);
+    m_recordRow->addStretch(1);
 
     m_lamps = new CLampsWidget(this);
     m_diagram = new CTimingDiagram(this);
     m_diagram->SetRecording(&m_history);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
+    layout->addLayout(m_recordRow);
     layout->addWidget(m_lamps, 0, Qt::AlignLeft);
     layout->addWidget(m_diagram, 1);
     m_cursorInfo = new QLabel(this);

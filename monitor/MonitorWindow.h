@@ -15,6 +15,7 @@ class CInstrument;
 class CLampsWidget;
 class CTimingDiagram;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -95,6 +96,7 @@ private:
     QLineEdit* m_channels = nullptr;
     QLabel* m_status = nullptr;
     QLabel* m_cursorInfo = nullptr;
+    QHBoxLayout* m_recordRow = nullptr;  // the trigger's controls join it
     CLampStates m_states;
     QTimer m_markTimer;
     CRecording m_history;

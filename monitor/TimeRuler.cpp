@@ -71,10 +71,11 @@ std::vector<RulerTick> CTimeRuler::CalculateTickPositions(double startUs, double
 QString CTimeRuler::OffsetText(double offsetUs, double stepUs) {
     double scale = 1.0;
     QString unit = QStringLiteral("µs");
-    if (stepUs >= 1e6) {
+    // The unit of the step, or the next when the step is half of it or more: "+1.5 s".
+    if (stepUs >= 5e5) {
         scale = 1e6;
         unit = QStringLiteral("s");
-    } else if (stepUs >= 1e3) {
+    } else if (stepUs >= 500) {
         scale = 1e3;
         unit = QStringLiteral("ms");
     }

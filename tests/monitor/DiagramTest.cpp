@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTest>
+
+#include "MonitorSupport.h"
+#include "common/FakeInstrument.h"
+#include "common/RecordingPlatform.h"
+#include "monitor/MonitorWindow.h"
+#include "monitor/TimeRuler.h"
+#include "monitor/TimingDiagram.h"
+#include "monitor/TraceRows.h"
+#include "recording/Recording.h"
+
+using namespace monitor_test;
+
+namespace {
+
+QStringList Labels(const std::vector<RulerTick>& ticks) {
+    QStringList labels;
+    for (const RulerTick& tick : ticks) {
+        if (tick.major) {
+            labels << QStringLiteral("%1@%2").arg(tick.label).arg(tick.x);
+        }
+    }
+    return labels;
+}
+
+}  // namespace
+
+TEST(Diagram, RulerTicksAreRoundOffsetsFromTheStartOfTheHistory) {
+    struct Case {
+        double startUs, usPerPixel;
+        int width;
+        double originUs;
+        int spacing;
+        QStringList majors;
+        int minorPixels;
+    };
+    const Case cases[] = {
+        {0, 1000, 300, 0, 100, {"+0 ms@0", "+100 ms@100", "+200 ms@200", "+300 ms@300"}, 20},
+        // Started later than the origin: labels stay offsets from it, ticks land on them.
+        {1250000, 1000, 400, 1000000, 150, {"+400 ms@150", "+600 ms@350"}, 50},
+        {0, 10000, 400, 0, 90, {"+0 s@0", "+1 s@100", "+2 s@200", "+3 s@300", "+4 s@400"}, 20},
+        {0,
+         5000,
+         400,
+         0,
+         90,
+         {"+0.0 s@0", "+0.5 s@100", "+1.0 s@200", "+1.5 s@300", "+2.0 s@400"},
+         20},
+        {0,
+         1,
+         200,
+         0,
+         40,
+         {"+0 µs@0", "+50 µs@50", "+100 µs@100", "+150 µs@150", "+200 µs@200"},
+         10},
+    };
+    for (const Case& c : cases) {
+        const std::vector<RulerTick> ticks = CTimeRuler::CalculateTickPositions(
+            c.startUs, c.usPerPixel, c.width, c.originUs, c.spacing);
+        EXPECT_EQ(Labels(ticks), c.majors) << c.usPerPixel;
+        ASSERT_GE(ticks.size(), 2u);
+        EXPECT_EQ(ticks[1].x - ticks[0].x, c.minorPixels) << c.usPerPixel;
+    }
+}
+
+TEST(Diagram, PortsAreGroupedUnderTheirBusRowWithAGapBetween) {
+    const std::vector<TraceRow> rows = LayoutTraceRows({0, 1, 17, 18}, 20, 10);
+    ASSERT_EQ(rows.size(), 6u);
+    const int expected[6][3] = {{0, -1, 0},  {0, 0, 20},  {0, 1, 40},
+                                {1, -1, 70}, {1, 17, 90}, {1, 18, 110}};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].port, expected[i][0]) << i;
+        EXPECT_EQ(rows[i].channel, expected[i][1]) << i;
+        EXPECT_EQ(rows[i].top, expected[i][2]) << i;
+    }
+    EXPECT_EQ(TraceRowsHeight(rows), 130);
+}
+
+TEST(Diagram, ReadsLikeALogicAnalyserAtTheDefaultSize) {
+    CRecordingPlatform platform;
+    CFakeInstrument instrument(true);
+    CMonitorWindow window(instrument, {});
+    window.show();
+    // Opens within the screen, at a size that is not a mere minimum.
+    const QRect screen = window.screen()->availableGeometry();
+    EXPECT_LE(window.width(), screen.width());
+    EXPECT_LE(window.height(), screen.height());
+    EXPECT_EQ(window.size(), QSize(900, 760).boundedTo(screen.size() * 9 / 10));
+    for (const char* name : {"run", "record", "save", "saveHistory", "reconnect"}) {
+        EXPECT_TRUE(window.findChild<QPushButton*>(name)->text().contains('&')) << name;
+    }
+    window.StartRecording();
+    EXPECT_EQ(window.findChild<QPushButton*>("record")->text(), "Stop &Recording");
+    for (int i = 0; i <= 200; ++i) {  // channel 0 toggles every 10 ms; channel 17 once
+        window.AddSample(
+            MakeSample(i * 10000LL, {static_cast<std::uint16_t>(i & 1),
+                                     static_cast<std::uint16_t>(i >= 150 ? 2 : 0), 0, 0}));
+    }
+    window.StopRecording();
+    CTimingDiagram* diagram = window.Diagram();
+
+    // Names at the widget's own font size; rows that do not fit are reached by scrolling.
+    EXPECT_GE(diagram->RowHeight(), diagram->fontMetrics().height());
+    EXPECT_GT(diagram->VerticalScrollBar()->maximum(), 0);
+    EXPECT_TRUE(diagram->VerticalScrollBar()->isVisible());
+    EXPECT_FALSE(diagram->rect().contains(diagram->RowRect(63)));
+    diagram->EnsureVisible(63);
+    EXPECT_TRUE(diagram->rect().contains(diagram->RowRect(63)));
+    EXPECT_LT(diagram->BusRect(3).bottom(), diagram->RowRect(48).top());
+    EXPECT_GT(diagram->RowRect(48).top() - diagram->RowRect(47).bottom(), diagram->RowHeight())
+        << "a gap and the bus row part two ports";
+
+    // Whole keeps fitting as the history grows.
+    diagram->ZoomToAll();
+    window.AddSample(MakeSample(4000000, {0, 2, 0, 0}));
+    EXPECT_EQ(diagram->VisibleStartUs(), 0);
+    EXPECT_GE(diagram->VisibleEndUs(), 4000000);
+    EXPECT_LT(diagram->VisibleEndUs(), 4000000 + 2 * diagram->UsPerPixel());
+
+    // Cursors hold times across zooms; Δt and 1/Δt are read between them.
+    diagram->SetCursor(CTimeCursors::A, 1000000);
+    diagram->SetCursor(CTimeCursors::B, 1250000);
+    QTest::keyClick(diagram, Qt::Key_Plus);
+    EXPECT_EQ(diagram->CursorUs(), 1000000);
+    auto* info = window.findChild<QLabel*>("cursorInfo");
+    EXPECT_EQ(info->text(),
+              "A +1.000000 s  B +1.250000 s  Δt 250.000 ms  1/Δt 4.000 Hz  P0 0x0000  "
+              "P1 0x0000  P2 0x0000  P3 0x0000");
+
+    // The next and previous edges of the selected channel, from the keyboard.
+    diagram->SelectChannel(17);
+    QTest::keyClick(diagram, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(diagram->CursorUs(), 1500000);
+    EXPECT_TRUE(info->text().contains("P1 0x0002")) << info->text().toStdString();
+    EXPECT_FALSE(diagram->JumpToEdge(true)) << "channel 17 has one edge";
+    diagram->SelectChannel(0);
+    QTest::keyClick(diagram, Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(diagram->CursorUs(), 1490000);
+    QTest::keyClick(diagram, Qt::Key_Up);
+    EXPECT_EQ(diagram->SelectedChannel(), 0) << "already the first";
+    QTest::keyClick(diagram, Qt::Key_Down);
+    EXPECT_EQ(diagram->SelectedChannel(), 1);
+}
