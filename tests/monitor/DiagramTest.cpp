@@ -46,6 +46,8 @@ TEST(Diagram, RulerTicksAreRoundOffsetsFromTheStartOfTheHistory) {
         // Started later than the origin: labels stay offsets from it, ticks land on them.
         {1250000, 1000, 400, 1000000, 150, {"+400 ms@150", "+600 ms@350"}, 50},
         {0, 10000, 400, 0, 90, {"+0 s@0", "+1 s@100", "+2 s@200", "+3 s@300", "+4 s@400"}, 20},
+        // Labels at least 250 pixels apart: a 500 us step, not 200.
+        {0, 1, 1000, 0, 250, {"+0.0 ms@0", "+0.5 ms@500", "+1.0 ms@1000"}, 100},
         {0,
          5000,
          400,
