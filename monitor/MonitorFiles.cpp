@@ -43,12 +43,14 @@ QString DescribeStatus(ViStatus status) {
     }
 }
 
-QString WriteRecordingFile(const CRecording& recording, const QString& path) {
+QString WriteRecordingFile(const CRecording& recording, const QString& path,
+                           const std::vector<std::string>& comments) {
     const std::string file = path.toStdString();
-    const VcdOptions vcd(QDateTime::currentDateTimeUtc()
-                             .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss 'UTC'"))
-                             .toStdString(),
-                         false);
+    VcdOptions vcd(QDateTime::currentDateTimeUtc()
+                       .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss 'UTC'"))
+                       .toStdString(),
+                   false);
+    vcd.comments = comments;
     return QString::fromStdString(SaveRecording(recording, file, FormatOfFileName(file), vcd));
 }
 

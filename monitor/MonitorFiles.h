@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 #include <vector>
 
 #include "instrument/VisaTypes.h"
@@ -17,7 +18,8 @@ QString DescribeStatus(ViStatus status);
 
 // Writes a recording as the monitor saves it (the format follows the extension; a VCD without
 // port vectors, so that every reader takes it, dated now). Empty on success, else the reason.
-QString WriteRecordingFile(const CRecording& recording, const QString& path);
+QString WriteRecordingFile(const CRecording& recording, const QString& path,
+                           const std::vector<std::string>& comments = {});
 
 // Asks, as an editor does about an unsaved file, what becomes of an unsaved recording.
 enum class UnsavedChoice { Save, Discard, Cancel };

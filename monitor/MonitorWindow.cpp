@@ -71,6 +71,14 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     m_saveHistory = new QPushButton(QStringLiteral("Save &History..."), this);
     m_saveHistory->setObjectName(QStringLiteral("saveHistory"));
     m_saveHistory->setToolTip(QStringLiteral("Save everything the diagram holds"));
+    m_trigger = new QLineEdit(this);
+    m_trigger->setObjectName(QStringLiteral("trigger"));
+    m_trigger->setPlaceholderText(QStringLiteral("ch3=r,ch5=1"));
+    m_trigger->setToolTip(QStringLiteral(
+        "As sigrok-cli's: chN=r rising, f falling, e either edge, 0 or 1 level; all that are "
+        "joined by commas at once. Arm records from 1 s before it."));
+    m_arm = new QPushButton(QStringLiteral("&Arm"), this);
+    m_arm->setObjectName(QStringLiteral("arm"));
     m_reconnect = new QPushButton(QStringLiteral("Reco&nnect"), this);
     m_reconnect->setObjectName(QStringLiteral("reconnect"));
     m_reconnect->setToolTip(QStringLiteral("Open the module's resource again after a lost link"));
@@ -99,7 +107,12 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     m_recordRow->addWidget(m_record);
     m_recordRow->addWidget(m_save);
     m_recordRow->addWidget(m_saveHistory);
-    m_recordRow->addStretch(1);
+    m_recordRow->addSpacing(12);
+    auto* triggerLabel = new QLabel(QStringLiteral("&Trigger:"), this);
+    triggerLabel->setBuddy(m_trigger);
+    m_recordRow->addWidget(triggerLabel);
+    m_recordRow->addWidget(m_trigger, 1);
+    m_recordRow->addWidget(m_arm);
 
     m_lamps = new CLampsWidget(this);
     m_diagram = new CTimingDiagram(this);
@@ -119,8 +132,8 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     layout->addWidget(m_status);
     resize(DefaultSize());
     // The keyboard goes through the controls as they are laid out, then into the diagram.
-    QWidget* order[] = {m_run,  m_mode,        m_period,   m_reconnect, m_record,
-                        m_save, m_saveHistory, m_channels, whole,       m_diagram};
+    QWidget* order[] = {m_run,    m_mode, m_period,      m_reconnect, m_channels, whole,
+                        m_record, m_save, m_saveHistory, m_trigger,   m_arm,      m_diagram};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
         setTabOrder(order[i], order[i + 1]);
     }
@@ -134,6 +147,9 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
             [this] { m_recordingOn ? StopRecording() : StartRecording(); });
     connect(m_save, &QPushButton::clicked, this, &CMonitorWindow::OnSave);
     connect(m_saveHistory, &QPushButton::clicked, this, &CMonitorWindow::OnSaveHistory);
+    connect(m_arm, &QPushButton::clicked, this,
+            [this] { m_trigger_arm.IsArmed() ? Disarm() : Arm(); });
+    connect(m_trigger, &QLineEdit::returnPressed, this, &CMonitorWindow::Arm);
     connect(m_reconnect, &QPushButton::clicked, this, &CMonitorWindow::Reconnect);
     connect(whole, &QPushButton::clicked, m_diagram, &CTimingDiagram::ZoomToAll);
     connect(m_diagram, &CTimingDiagram::CursorsChanged, this,
@@ -199,6 +215,15 @@ void CMonitorWindow::PauseSampling() {
 void CMonitorWindow::AddSample(const Sample& sample) {
     m_states.Update(sample);
     m_lamps->SetStates(m_states);
+    if (m_trigger_arm.Check(m_history, sample, &m_recording)) {
+        m_recordingOn = true;
+        m_recordingSaved = false;
+        m_diagram->SetTriggerUs(sample.timeUs);
+        m_status->setText(QStringLiteral("Triggered on %1 at %2: recording.")
+                              .arg(m_trigger_arm.Text())
+                              .arg(CTimeCursors::OffsetText(sample.timeUs, m_history.StartUs())));
+        UpdateButtons();
+    }
     const bool first = m_history.IsEmpty();
     m_history.Append(sample);
     if (first) {
@@ -215,6 +240,8 @@ void CMonitorWindow::StartRecording() {
         return;
     }
     m_recording.Clear();
+    m_trigger_arm = CTriggerArm();
+    m_diagram->ClearTrigger();
     m_recordingOn = true;
     m_recordingSaved = false;
     m_status->setText(QStringLiteral("Recording."));
@@ -257,8 +284,9 @@ bool CMonitorWindow::MayDropRecording() {
     return false;
 }
 
-QString CMonitorWindow::Save(const CRecording& recording, const QString& path) {
-    const QString error = WriteRecordingFile(recording, path);
+QString CMonitorWindow::Save(const CRecording& recording, const QString& path,
+                             const std::vector<std::string>& comments) {
+    const QString error = WriteRecordingFile(recording, path, comments);
     if (error.isEmpty()) {
         m_status->setText(QStringLiteral("Saved %1.").arg(path));
         return QString();
@@ -269,8 +297,38 @@ QString CMonitorWindow::Save(const CRecording& recording, const QString& path) {
     return error;
 }
 
+void CMonitorWindow::Arm() {
+    if (!m_live || !MayDropRecording()) {
+        return;
+    }
+    QString error;
+    if (!m_trigger_arm.Arm(m_trigger->text(), &error)) {
+        m_status->setText(QStringLiteral("Trigger: %1.").arg(error));
+        return;
+    }
+    m_recordingOn = false;
+    m_diagram->ClearTrigger();
+    m_status->setText(QStringLiteral("Armed: waiting for %1; the recording keeps 1 s before it.")
+                          .arg(m_trigger_arm.Text()));
+    UpdateButtons();
+}
+
+void CMonitorWindow::Disarm() {
+    m_trigger_arm.Disarm();
+    m_status->setText(QStringLiteral("Disarmed."));
+    UpdateButtons();
+}
+
 QString CMonitorWindow::SaveTo(const QString& path) {
-    const QString error = Save(m_recording, path);
+    std::vector<std::string> comments;
+    if (m_trigger_arm.HasFired() && !m_recording.IsEmpty()) {
+        comments.push_back(
+            QStringLiteral("trigger %1 at %2")
+                .arg(m_trigger_arm.Text())
+                .arg(CTimeCursors::OffsetText(m_trigger_arm.FiredAtUs(), m_recording.StartUs()))
+                .toStdString());
+    }
+    const QString error = Save(m_recording, path, comments);
     if (error.isEmpty()) {
         m_recordingSaved = true;
     }
@@ -358,6 +416,8 @@ void CMonitorWindow::UpdateButtons() {
                                     : QStringLiteral("&Record"));
     m_save->setEnabled(!m_recordingOn && !m_recording.IsEmpty());
     m_saveHistory->setEnabled(!m_history.IsEmpty());
+    m_arm->setEnabled(m_live);
+    m_arm->setText(m_trigger_arm.IsArmed() ? QStringLiteral("Dis&arm") : QStringLiteral("&Arm"));
 }
 
 void CMonitorWindow::closeEvent(QCloseEvent* event) {

@@ -9,6 +9,7 @@
 #include "monitor/LampStates.h"
 #include "monitor/MonitorFiles.h"
 #include "monitor/Sampler.h"
+#include "monitor/TriggerArm.h"
 #include "recording/Recording.h"
 
 class CInstrument;
@@ -54,6 +55,10 @@ public:
     QString SaveTo(const QString& path);
     // Saves the whole history the diagram holds, in the same way.
     QString SaveHistoryTo(const QString& path);
+    // Arms the trigger the Trigger field names, or says why not; Disarm lets it go.
+    void Arm();
+    void Disarm();
+    const CTriggerArm& Trigger() const { return m_trigger_arm; }
     // A recording is running, or was made and not saved since.
     bool HasUnsavedRecording() const;
     // True when nothing unsaved would be lost: asks Save, Discard or Cancel when there is an
@@ -76,7 +81,8 @@ private:
     // Asks for a file and saves the recording; true when it was saved.
     bool OnSave();
     void OnSaveHistory();
-    QString Save(const CRecording& recording, const QString& path);
+    QString Save(const CRecording& recording, const QString& path,
+                 const std::vector<std::string>& comments = {});
     void OnChannelsEdited();
     void UpdateButtons();
 
@@ -93,6 +99,9 @@ private:
     QPushButton* m_save = nullptr;
     QPushButton* m_saveHistory = nullptr;
     QPushButton* m_reconnect = nullptr;
+    QLineEdit* m_trigger = nullptr;
+    QPushButton* m_arm = nullptr;
+    CTriggerArm m_trigger_arm;
     QLineEdit* m_channels = nullptr;
     QLabel* m_status = nullptr;
     QLabel* m_cursorInfo = nullptr;

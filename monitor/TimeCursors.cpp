@@ -2,16 +2,12 @@
 
 #include <cmath>
 
-namespace {
-
-QString TimeFrom(std::int64_t us, std::int64_t originUs) {
+QString CTimeCursors::OffsetText(std::int64_t us, std::int64_t originUs) {
     const double seconds = static_cast<double>(us - originUs) / 1e6;
     return QStringLiteral("%1%2 s")
         .arg(seconds < 0 ? QStringLiteral("-") : QStringLiteral("+"))
         .arg(std::fabs(seconds), 0, 'f', 6);
 }
-
-}  // namespace
 
 QString CTimeCursors::DurationText(double us) {
     const double magnitude = std::fabs(us);
@@ -37,10 +33,10 @@ QString CTimeCursors::FrequencyText(double hz) {
 QString CTimeCursors::Text(std::int64_t originUs) const {
     QStringList parts;
     if (Has(A)) {
-        parts << QStringLiteral("A %1").arg(TimeFrom(At(A), originUs));
+        parts << QStringLiteral("A %1").arg(OffsetText(At(A), originUs));
     }
     if (Has(B)) {
-        parts << QStringLiteral("B %1").arg(TimeFrom(At(B), originUs));
+        parts << QStringLiteral("B %1").arg(OffsetText(At(B), originUs));
     }
     if (Has(A) && Has(B)) {
         const auto delta = static_cast<double>(At(B) - At(A));

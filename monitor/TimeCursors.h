@@ -22,6 +22,8 @@ public:
     // only what is set.
     QString Text(std::int64_t originUs) const;
     static QString DurationText(double us);
+    // "+1.250000 s": a time from an origin.
+    static QString OffsetText(std::int64_t us, std::int64_t originUs);
     static QString FrequencyText(double hz);
 
 private:

@@ -22,6 +22,7 @@ const QColor kBackground(16, 20, 24);
 const QColor kCursorA(255, 220, 0);
 const QColor kCursorB(80, 200, 255);
 const QColor kGrid(60, 66, 72);
+const QColor kTrigger(255, 80, 220);
 
 }  // namespace
 
@@ -216,6 +217,17 @@ QString CTimingDiagram::CursorText() const {
     return text;
 }
 
+void CTimingDiagram::SetTriggerUs(std::int64_t us) {
+    m_hasTrigger = true;
+    m_triggerUs = us;
+    update();
+}
+
+void CTimingDiagram::ClearTrigger() {
+    m_hasTrigger = false;
+    update();
+}
+
 void CTimingDiagram::SelectChannel(int channel) {
     m_selected = channel;
     EnsureVisible(channel);
@@ -308,6 +320,11 @@ void CTimingDiagram::paintEvent(QPaintEvent* /*event*/) {
         } else {
             m_painter.DrawChannel(painter, area, m_recording->Track(row.channel), view);
         }
+    }
+    const int trigger = XOf(m_triggerUs);
+    if (m_hasTrigger && trigger >= m_labelWidth && trigger < m_labelWidth + TraceWidth()) {
+        painter.setPen(QPen(kTrigger, 1, Qt::DashLine));
+        painter.drawLine(trigger, top, trigger, height());
     }
     for (const auto& [which, colour] :
          {std::pair{CTimeCursors::A, kCursorA}, std::pair{CTimeCursors::B, kCursorB}}) {

@@ -53,6 +53,11 @@ public:
     void SetCursor(CTimeCursors::Which which, std::int64_t us);
     // The cursors' times, Δt and 1/Δt, and the four ports' values at A; empty without A.
     QString CursorText() const;
+    // The time a trigger fired, marked across the traces; ClearTrigger removes the mark.
+    void SetTriggerUs(std::int64_t us);
+    void ClearTrigger();
+    bool HasTrigger() const { return m_hasTrigger; }
+    std::int64_t TriggerUs() const { return m_triggerUs; }
     int SelectedChannel() const { return m_selected; }
     void SelectChannel(int channel);
     // Moves cursor A to the selected channel's next (or previous) edge; false when none.
@@ -110,6 +115,8 @@ private:
     int m_dragX = -1;
     bool m_dragged = false;
     CTimeCursors m_cursors;
+    bool m_hasTrigger = false;
+    std::int64_t m_triggerUs = 0;
     CTracePainter m_painter;
     CTimeRuler* m_ruler = nullptr;
     CTraceNames* m_names = nullptr;

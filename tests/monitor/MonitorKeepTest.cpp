@@ -3,8 +3,11 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,6 +21,7 @@
 #include "common/ModalCloser.h"
 #include "common/RecordingPlatform.h"
 #include "monitor/MonitorWindow.h"
+#include "monitor/TimingDiagram.h"
 #include "resources/MenuResource.h"
 
 using namespace monitor_test;
@@ -146,4 +150,40 @@ TEST(MonitorKeep, TheHistoryOutlivesTheWindowAndExitAsksFirst) {
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(frame.data(), nullptr);
+}
+
+TEST(MonitorKeep, AnArmedTriggerRecordsFromASecondBeforeItsEventAndMarksIt) {
+    CRecordingPlatform platform;
+    CFakeInstrument instrument(true);
+    CMonitorWindow window(instrument, {});
+    auto* trigger = window.findChild<QLineEdit*>("trigger");
+    auto* arm = window.findChild<QPushButton*>("arm");
+    trigger->setText("ch3=x");
+    arm->click();
+    EXPECT_FALSE(window.Trigger().IsArmed());
+    EXPECT_TRUE(window.StatusLabel()->text().startsWith("Trigger: "))
+        << window.StatusLabel()->text().toStdString();
+    trigger->setText("ch3=r");
+    arm->click();
+    ASSERT_TRUE(window.Trigger().IsArmed());
+    EXPECT_EQ(arm->text(), "Dis&arm");
+    window.AddSample(MakeSample(0, {0x0001, 0, 0, 0}));
+    window.AddSample(MakeSample(500000, {0x0000, 0, 0, 0}, {}, {0x0001, 0, 0, 0}));
+    window.AddSample(MakeSample(1700000, {0x0000, 0, 0, 0}));
+    EXPECT_FALSE(window.IsRecording()) << "no rising edge on ch3 yet";
+    window.AddSample(MakeSample(1800000, {0x0008, 0, 0, 0}, {0x0008, 0, 0, 0}));
+    ASSERT_TRUE(window.IsRecording());
+    EXPECT_FALSE(window.Trigger().IsArmed()) << "fires once";
+    EXPECT_EQ(window.Recording().StartUs(), 800000);
+    EXPECT_EQ(window.Recording().Stored().front().value[0], 0) << "the state a second before";
+    EXPECT_EQ(window.Recording().SampleCount(), 2u) << "the second before, then the trigger";
+    EXPECT_TRUE(window.Diagram()->HasTrigger());
+    EXPECT_EQ(window.Diagram()->TriggerUs(), 1800000);
+    window.StopRecording();
+    const std::string path = TempPath("trigger.vcd");
+    EXPECT_EQ(window.SaveTo(QString::fromStdString(path)), "");
+    const std::string vcd = ReadAll(path);
+    EXPECT_NE(vcd.find("$comment\n    trigger ch3=r at +1.000000 s\n$end"), std::string::npos)
+        << vcd;
+    std::filesystem::remove(path);
 }
