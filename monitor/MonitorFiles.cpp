@@ -2,32 +2,8 @@
 
 #include <QDateTime>
 #include <QMessageBox>
-#include <QRegularExpression>
 
-#include "recording/ChannelTrack.h"
 #include "recording/RecordingFile.h"
-#include "recording/Sample.h"
-
-bool ParseChannelList(const QString& text, std::vector<int>* channels) {
-    std::vector<int> parsed;
-    static const QRegularExpression item(QStringLiteral("^\\s*(\\d+)\\s*(?:-\\s*(\\d+)\\s*)?$"));
-    for (const QString& part : text.split(QLatin1Char(','))) {
-        const QRegularExpressionMatch match = item.match(part);
-        if (!match.hasMatch()) {
-            return false;
-        }
-        const int first = match.captured(1).toInt();
-        const int last = match.captured(2).isEmpty() ? first : match.captured(2).toInt();
-        if (first > last || last >= kChannelCount) {
-            return false;
-        }
-        for (int channel = first; channel <= last; ++channel) {
-            parsed.push_back(channel);
-        }
-    }
-    *channels = parsed;
-    return true;
-}
 
 QString DescribeStatus(ViStatus status) {
     switch (status) {

@@ -9,9 +9,6 @@
 class CRecording;
 class QWidget;
 
-// "0-15, 37, 40-41" into channel numbers in the order given; false for anything else.
-bool ParseChannelList(const QString& text, std::vector<int>* channels);
-
 // What a failed status means, for the status line: "the link to the module was lost
 // (VI_ERROR_CONN_LOST)", or the status in hex.
 QString DescribeStatus(ViStatus status);

@@ -18,6 +18,7 @@
 #include "monitor/MonitorFiles.h"
 #include "monitor/TimingDiagram.h"
 #include "platform/native/Platform.h"
+#include "recording/ChannelList.h"
 #include "recording/ServiceRequests.h"
 
 CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string> visaNames,
@@ -86,7 +87,8 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     whole->setToolTip(QStringLiteral("Show the whole history and follow it (Home)"));
     m_channels = new QLineEdit(QStringLiteral("0-63"), this);
     m_channels->setObjectName(QStringLiteral("channels"));
-    m_channels->setToolTip(QStringLiteral("Channels to trace, e.g. 0-15, 37"));
+    m_channels->setToolTip(
+        QStringLiteral("Channels to trace, as aq3310-rec -C takes them: 0-15,37 or ch0,ch3"));
     m_channels->setMinimumWidth(
         m_channels->fontMetrics().horizontalAdvance(QStringLiteral("0-15, 32-47")) + 12);
 
@@ -364,14 +366,19 @@ void CMonitorWindow::OnSaveHistory() {
 }
 
 void CMonitorWindow::OnChannelsEdited() {
+    // The same lists as aq3310-rec -C and sigrok-cli's -C: "0-7,16", "ch0,ch3", empty for all.
     std::vector<int> channels;
-    if (ParseChannelList(m_channels->text(), &channels)) {
-        m_diagram->SetChannels(channels);
-    } else {
-        m_status->setText(
-            QStringLiteral("Channels: numbers 0 to 63 and ranges like 0-15, "
-                           "separated by commas."));
+    std::string error;
+    if (!ParseChannelList(m_channels->text().toStdString(), &channels, &error)) {
+        m_status->setText(QStringLiteral("Channels: %1.").arg(QString::fromStdString(error)));
+        return;
     }
+    if (channels.empty()) {
+        for (int channel = 0; channel < kChannelCount; ++channel) {
+            channels.push_back(channel);
+        }
+    }
+    m_diagram->SetChannels(channels);
 }
 
 void CMonitorWindow::OnFailed(ViStatus status) {

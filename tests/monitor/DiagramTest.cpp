@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -149,4 +150,14 @@ TEST(Diagram, ReadsLikeALogicAnalyserAtTheDefaultSize) {
     EXPECT_EQ(diagram->SelectedChannel(), 0) << "already the first";
     QTest::keyClick(diagram, Qt::Key_Down);
     EXPECT_EQ(diagram->SelectedChannel(), 1);
+
+    // The Channels field takes aq3310-rec's -C lists; a bad one says why and changes nothing.
+    auto* channels = window.findChild<QLineEdit*>("channels");
+    channels->setText("ch9,ch8, 40");
+    emit channels->editingFinished();
+    EXPECT_EQ(diagram->Channels(), (std::vector<int>{8, 9, 40}));
+    channels->setText("ch64");
+    emit channels->editingFinished();
+    EXPECT_EQ(diagram->Channels(), (std::vector<int>{8, 9, 40}));
+    EXPECT_TRUE(window.StatusLabel()->text().startsWith("Channels: "));
 }
