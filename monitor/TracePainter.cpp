@@ -66,9 +66,16 @@ void CTracePainter::DrawChannel(QPainter& painter, const QRect& row, const CChan
             busyStart = -1;
         }
     };
+    // A column is busy with two edges or more, or with one beside another column's edge:
+    // edges in every column would otherwise draw a solid bright block, darker than the same
+    // trace at a higher density.
+    auto edgesAt = [&](int i) {
+        return i >= firstKnown && i < known ? m_columns[static_cast<std::size_t>(i)].edges : 0;
+    };
     for (int i = firstKnown; i < known; ++i) {
         const ColumnState& column = m_columns[static_cast<std::size_t>(i)];
-        if (column.edges >= 2) {
+        if (column.edges >= 2 ||
+            (column.edges == 1 && (edgesAt(i - 1) > 0 || edgesAt(i + 1) > 0))) {
             flush(i);
             if (busyStart < 0) {
                 busyStart = i;

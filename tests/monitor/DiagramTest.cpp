@@ -161,3 +161,24 @@ TEST(Diagram, ReadsLikeALogicAnalyserAtTheDefaultSize) {
     EXPECT_EQ(diagram->Channels(), (std::vector<int>{8, 9, 40}));
     EXPECT_TRUE(window.StatusLabel()->text().startsWith("Channels: "));
 }
+
+TEST(Diagram, DenseTracesAreShadedTheSameAtEveryDensity) {
+    CRecording recording;
+    for (int i = 0; i <= 2000; ++i) {  // channel 0 toggles every 10 ms
+        recording.Append(MakeSample(i * 10000LL, {static_cast<std::uint16_t>(i & 1), 0, 0, 0}));
+    }
+    CTimingDiagram diagram;
+    diagram.resize(600, 300);
+    diagram.SetRecording(&recording);
+    QColor shades[3];
+    const double usPerPixel[3] = {10000, 20000, 30000};  // one, two and three edges a column
+    for (int i = 0; i < 3; ++i) {
+        diagram.ZoomAt(diagram.UsPerPixel() / usPerPixel[i], diagram.TraceAreaLeft());
+        ASSERT_NEAR(diagram.UsPerPixel(), usPerPixel[i], 1.0);
+        const QImage image = diagram.grab().toImage();
+        const QRect row = diagram.RowRect(0);
+        shades[i] = image.pixelColor(row.left() + 50, row.center().y());
+    }
+    EXPECT_EQ(shades[0], shades[2]);
+    EXPECT_EQ(shades[1], shades[2]);
+}
