@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <atomic>
@@ -111,6 +112,19 @@ TEST(Monitor, LampsFollowThePortValuesOfTheSimulatedModule) {
         window.Lamps()->ToolTipText(37).startsWith("Channel 37 (port 2, bit 5)\nLevel: high"))
         << window.Lamps()->ToolTipText(37).toStdString();
     EXPECT_TRUE(platform.Boxes().empty());
+
+    // A tip that is open follows its lamp.
+    const QPoint lamp = window.Lamps()->LampRect(37).center();
+    QHelpEvent help(QEvent::ToolTip, lamp, window.Lamps()->mapToGlobal(lamp));
+    QApplication::sendEvent(window.Lamps(), &help);
+    ASSERT_TRUE(QToolTip::isVisible());
+    CLampStates low = states;
+    low.Update(MakeSample(window.History().EndUs() + 10000, {0x8001, 0, 0xA585, 0xFFFF}, {},
+                          {0, 0, 0x0020, 0}));
+    window.Lamps()->SetStates(low);
+    EXPECT_TRUE(QToolTip::text().startsWith("Channel 37 (port 2, bit 5)\nLevel: low"))
+        << QToolTip::text().toStdString();
+    QToolTip::hideText();
 
     // Reconnect opens the same resource on a new session, and sampling goes on over it.
     const ViSession before = sim.state.m_pInstrument->GetSession();
