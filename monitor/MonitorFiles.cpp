@@ -1,6 +1,7 @@
 #include "monitor/MonitorFiles.h"
 
 #include <QDateTime>
+#include <QFileDialog>
 #include <QMessageBox>
 
 #include "recording/RecordingFile.h"
@@ -28,6 +29,12 @@ QString WriteRecordingFile(const CRecording& recording, const QString& path,
                    false);
     vcd.comments = comments;
     return QString::fromStdString(SaveRecording(recording, file, FormatOfFileName(file), vcd));
+}
+
+QString AskForFile(QWidget* parent, const QString& title, const QString& name) {
+    return QFileDialog::getSaveFileName(
+        parent, title, name,
+        QStringLiteral("Value Change Dump (*.vcd);;Comma-separated values (*.csv)"));
 }
 
 UnsavedChoice AskAboutUnsaved(QWidget* parent, const QString& text) {

@@ -18,6 +18,9 @@ QString DescribeStatus(ViStatus status);
 QString WriteRecordingFile(const CRecording& recording, const QString& path,
                            const std::vector<std::string>& comments = {});
 
+// Asks for the name of a VCD or CSV file to save.
+QString AskForFile(QWidget* parent, const QString& title, const QString& name);
+
 // Asks, as an editor does about an unsaved file, what becomes of an unsaved recording.
 enum class UnsavedChoice { Save, Discard, Cancel };
 UnsavedChoice AskAboutUnsaved(QWidget* parent, const QString& text);

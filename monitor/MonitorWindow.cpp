@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -174,12 +173,8 @@ QSize CMonitorWindow::DefaultSize() const {
     // Room for the controls, the lamps and a good part of the traces, but never more than the
     // screen offers, whatever its scale.
     const QSize wanted = QSize(900, 760).expandedTo(minimumSizeHint());
-    const QScreen* shown = screen();
-    if (shown == nullptr) {
-        return wanted;
-    }
-    const QSize room = shown->availableGeometry().size() * 9 / 10;
-    return wanted.boundedTo(room);
+    return screen() == nullptr ? wanted
+                               : wanted.boundedTo(screen()->availableGeometry().size() * 9 / 10);
 }
 
 void CMonitorWindow::OnMarkTimer() {
@@ -340,16 +335,6 @@ QString CMonitorWindow::SaveTo(const QString& path) {
 QString CMonitorWindow::SaveHistoryTo(const QString& path) {
     return Save(m_history, path);
 }
-
-namespace {
-
-QString AskForFile(QWidget* parent, const QString& title, const QString& name) {
-    return QFileDialog::getSaveFileName(
-        parent, title, name,
-        QStringLiteral("Value Change Dump (*.vcd);;Comma-separated values (*.csv)"));
-}
-
-}  // namespace
 
 bool CMonitorWindow::OnSave() {
     const QString path =

@@ -263,34 +263,25 @@ QRect CTimingDiagram::RowRectAt(const TraceRow& row) const {
 }
 
 QRect CTimingDiagram::RowRect(int channel) const {
-    for (const TraceRow& row : m_rows) {
-        if (row.channel == channel && channel >= 0) {
-            return RowRectAt(row);
-        }
-    }
-    return QRect();
+    const TraceRow* row = FindTraceRow(m_rows, channel, -1);
+    return row != nullptr ? RowRectAt(*row) : QRect();
 }
 
 QRect CTimingDiagram::BusRect(int port) const {
-    for (const TraceRow& row : m_rows) {
-        if (row.channel < 0 && row.port == port) {
-            return RowRectAt(row);
-        }
-    }
-    return QRect();
+    const TraceRow* row = FindTraceRow(m_rows, -1, port);
+    return row != nullptr ? RowRectAt(*row) : QRect();
 }
 
 void CTimingDiagram::EnsureVisible(int channel) {
-    for (const TraceRow& row : m_rows) {
-        if (row.channel == channel) {
-            const int visible = m_scroll->pageStep();
-            if (row.top < m_scroll->value()) {
-                m_scroll->setValue(row.top);
-            } else if (row.top + row.height > m_scroll->value() + visible) {
-                m_scroll->setValue(row.top + row.height - visible);
-            }
-            return;
-        }
+    const TraceRow* row = FindTraceRow(m_rows, channel, -1);
+    if (row == nullptr) {
+        return;
+    }
+    const int visible = m_scroll->pageStep();
+    if (row->top < m_scroll->value()) {
+        m_scroll->setValue(row->top);
+    } else if (row->top + row->height > m_scroll->value() + visible) {
+        m_scroll->setValue(row->top + row->height - visible);
     }
 }
 

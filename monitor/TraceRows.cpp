@@ -19,6 +19,15 @@ std::vector<TraceRow> LayoutTraceRows(const std::vector<int>& channels, int rowH
     return rows;
 }
 
+const TraceRow* FindTraceRow(const std::vector<TraceRow>& rows, int channel, int port) {
+    for (const TraceRow& row : rows) {
+        if (channel >= 0 ? row.channel == channel : (row.channel < 0 && row.port == port)) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
+
 int TraceRowsHeight(const std::vector<TraceRow>& rows) {
     return rows.empty() ? 0 : rows.back().top + rows.back().height;
 }

@@ -15,5 +15,8 @@ struct TraceRow {
 // bits: each run of channels of one port gets a bus row above it, and a gap parts two groups.
 std::vector<TraceRow> LayoutTraceRows(const std::vector<int>& channels, int rowHeight, int gap);
 
+// A channel's row (channel >= 0), or a port's bus row (channel -1); null when not shown.
+const TraceRow* FindTraceRow(const std::vector<TraceRow>& rows, int channel, int port);
+
 // The height all rows take.
 int TraceRowsHeight(const std::vector<TraceRow>& rows);
