@@ -83,6 +83,7 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     m_reconnect->setObjectName(QStringLiteral("reconnect"));
     m_reconnect->setToolTip(QStringLiteral("Open the module's resource again after a lost link"));
     auto* whole = new QPushButton(QStringLiteral("&Whole"), this);
+    whole->setObjectName(QStringLiteral("whole"));
     whole->setToolTip(QStringLiteral("Show the whole history and follow it (Home)"));
     m_channels = new QLineEdit(QStringLiteral("0-63"), this);
     m_channels->setObjectName(QStringLiteral("channels"));

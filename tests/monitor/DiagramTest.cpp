@@ -99,6 +99,19 @@ TEST(Diagram, ReadsLikeALogicAnalyserAtTheDefaultSize) {
     for (const char* name : {"run", "record", "save", "saveHistory", "reconnect"}) {
         EXPECT_TRUE(window.findChild<QPushButton*>(name)->text().contains('&')) << name;
     }
+    // Tab goes through the controls as they are laid out, row by row, then into the diagram.
+    QStringList order;
+    QWidget* widget = window.findChild<QWidget*>("run");
+    for (int i = 0; i < 100 && order.size() < 12; ++i, widget = widget->nextInFocusChain()) {
+        if ((widget->focusPolicy() & Qt::TabFocus) != 0 && !widget->objectName().isEmpty() &&
+            !widget->objectName().startsWith("qt_")) {
+            order << widget->objectName();
+        }
+    }
+    EXPECT_EQ(order.mid(0, order.indexOf("timingDiagram") + 1),
+              (QStringList{"run", "mode", "period", "reconnect", "channels", "whole", "record",
+                           "save", "saveHistory", "trigger", "arm", "timingDiagram"}))
+        << order.join(" ").toStdString();
     window.StartRecording();
     EXPECT_EQ(window.findChild<QPushButton*>("record")->text(), "Stop &Recording");
     for (int i = 0; i <= 200; ++i) {  // channel 0 toggles every 10 ms; channel 17 once
