@@ -47,7 +47,7 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     m_status->setObjectName(QStringLiteral("status"));
     m_sampler = new CSampler(instrument, std::move(visaNames), this);
 
-    m_run = new QPushButton(QStringLiteral("&Start"), this);
+    m_run = new QPushButton(QStringLiteral("S&tart"), this);
     m_run->setObjectName(QStringLiteral("run"));
     m_mode = new QComboBox(this);
     m_mode->setObjectName(QStringLiteral("mode"));
@@ -110,7 +110,7 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     m_recordRow->addWidget(m_save);
     m_recordRow->addWidget(m_saveHistory);
     m_recordRow->addSpacing(12);
-    auto* triggerLabel = new QLabel(QStringLiteral("&Trigger:"), this);
+    auto* triggerLabel = new QLabel(QStringLiteral("Tri&gger:"), this);
     triggerLabel->setBuddy(m_trigger);
     m_recordRow->addWidget(triggerLabel);
     m_recordRow->addWidget(m_trigger, 1);
@@ -404,7 +404,7 @@ void CMonitorWindow::UpdateButtons() {
     m_period->setEnabled(m_live);
     m_reconnect->setEnabled(m_live && !m_sampling);
     m_record->setEnabled(m_live);
-    m_run->setText(m_sampling ? QStringLiteral("&Pause") : QStringLiteral("&Start"));
+    m_run->setText(m_sampling ? QStringLiteral("&Pause") : QStringLiteral("S&tart"));
     m_record->setText(m_recordingOn ? QStringLiteral("Stop &Recording")
                                     : QStringLiteral("&Record"));
     m_save->setEnabled(!m_recordingOn && !m_recording.IsEmpty());

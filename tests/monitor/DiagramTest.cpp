@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -96,9 +97,20 @@ TEST(Diagram, ReadsLikeALogicAnalyserAtTheDefaultSize) {
     EXPECT_LE(window.width(), screen.width());
     EXPECT_LE(window.height(), screen.height());
     EXPECT_EQ(window.size(), QSize(900, 760).boundedTo(screen.size() * 9 / 10));
-    for (const char* name : {"run", "record", "save", "saveHistory", "reconnect"}) {
-        EXPECT_TRUE(window.findChild<QPushButton*>(name)->text().contains('&')) << name;
+    // Every button has a mnemonic, and no two controls share one.
+    QStringList keys;
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        auto* button = qobject_cast<QAbstractButton*>(widget);
+        auto* label = qobject_cast<QLabel*>(widget);
+        const QString text = button ? button->text() : label ? label->text() : QString();
+        const int amp = text.indexOf('&');
+        EXPECT_TRUE(button == nullptr || amp >= 0) << text.toStdString();
+        if (amp >= 0) {
+            keys << text.mid(amp + 1, 1).toLower();
+        }
     }
+    EXPECT_EQ(keys.size(), 9) << keys.join(' ').toStdString();
+    EXPECT_EQ(keys.removeDuplicates(), 0) << keys.join(' ').toStdString();
     // Tab goes through the controls as they are laid out, row by row, then into the diagram.
     QStringList order;
     QWidget* widget = window.findChild<QWidget*>("run");
