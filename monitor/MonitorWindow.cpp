@@ -84,7 +84,8 @@ CMonitorWindow::CMonitorWindow(CInstrument& instrument, std::vector<std::string>
     m_reconnect->setToolTip(QStringLiteral("Open the module's resource again after a lost link"));
     auto* whole = new QPushButton(QStringLiteral("&Whole"), this);
     whole->setObjectName(QStringLiteral("whole"));
-    whole->setToolTip(QStringLiteral("Show the whole history and follow it (Home)"));
+    whole->setToolTip(
+        QStringLiteral("Fit the whole history, and keep fitting it as it grows (Home)"));
     m_channels = new QLineEdit(QStringLiteral("0-63"), this);
     m_channels->setObjectName(QStringLiteral("channels"));
     m_channels->setToolTip(
