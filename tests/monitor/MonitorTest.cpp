@@ -195,6 +195,19 @@ TEST(Monitor, ACaughtPulseIsMarkedOnItsLampAndInTheDiagram) {
     EXPECT_FALSE(ImageHasColour(traces, QRect(x + 5, row.top(), row.right() - x - 5, row.height()),
                                 QColor(255, 70, 70)));
     EXPECT_FALSE(ImageHasColour(traces, diagram->RowRect(36), QColor(255, 70, 70)));
+    // Centred on the column that holds the pulse's sample, to the pixel.
+    int left = traces.width();
+    int right = -1;
+    for (int px = row.left(); px <= row.right(); ++px) {
+        for (int py = row.top(); py <= row.bottom(); ++py) {
+            if (traces.pixelColor(px, py).rgb() == QColor(255, 70, 70).rgb()) {
+                left = std::min(left, px);
+                right = std::max(right, px);
+            }
+        }
+    }
+    const int column = row.left() + static_cast<int>(std::ceil(100000 / diagram->UsPerPixel())) - 1;
+    EXPECT_EQ(left + right, 2 * column) << left << ".." << right << " about " << column;
 }
 
 TEST(Monitor, ZoomAndPanChangeTheVisibleSpan) {
