@@ -45,6 +45,12 @@ void CTracePainter::DrawChannel(QPainter& painter, const QRect& row, const CChan
     }
     m_columns.resize(static_cast<std::size_t>(view.columns));
     track.Decimate(view.startUs, view.usPerPixel, known, m_columns.data());
+    // Columns hold (start, end]: a pulse at the very start of the view, such as one the
+    // history's first sample caught, belongs to the first column.
+    const std::vector<std::int64_t>& pulses = track.Pulses();
+    if (firstKnown == 0 && std::binary_search(pulses.begin(), pulses.end(), view.startUs)) {
+        m_columns[0].pulse = true;
+    }
     const int high = row.top() + 2;
     const int low = row.bottom() - 1;
     std::vector<QLine>& lines = m_lines;

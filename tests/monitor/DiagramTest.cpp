@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -15,6 +16,7 @@
 #include "monitor/MonitorWindow.h"
 #include "monitor/TimeRuler.h"
 #include "monitor/TimingDiagram.h"
+#include "monitor/TracePainter.h"
 #include "monitor/TraceRows.h"
 #include "recording/Recording.h"
 
@@ -206,4 +208,24 @@ TEST(Diagram, DenseTracesAreShadedTheSameAtEveryDensity) {
     }
     EXPECT_EQ(shades[0], shades[2]);
     EXPECT_EQ(shades[1], shades[2]);
+}
+
+TEST(Diagram, APulseAtTheVeryStartOfTheViewIsDrawnInItsFirstColumn) {
+    CChannelTrack track;
+    track.AddPulse(100000);
+    track.AddPulse(150000);
+    QImage image(100, 20, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    CTracePainter traces;
+    // The view starts on the first pulse; the second falls in column 49.
+    traces.DrawChannel(painter, QRect(0, 0, 100, 20), track,
+                       TraceView{100000, 1000.0, 100, 0, 300000});
+    painter.end();
+    auto red = [&image](int x) {
+        return image.pixelColor(x, 10).rgb() == QColor(255, 70, 70).rgb();
+    };
+    EXPECT_TRUE(red(0));
+    EXPECT_TRUE(red(49));
+    EXPECT_FALSE(red(25));
 }
