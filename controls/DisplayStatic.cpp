@@ -1,5 +1,7 @@
 #include "controls/DisplayStatic.h"
 
+#include <QEvent>
+
 #include "controls/FaceDrawing.h"
 #include "controls/FaceGeometry.h"
 #include "platform/Canvas.h"
@@ -24,6 +26,30 @@ void CDisplayStatic::SetText(const std::string& text) {
     // The whole display goes through the paint path, so the result is exactly what the next
     // paint would show, framed or not.
     RedrawNow(GetClientRect());
+}
+
+void CDisplayStatic::SetToolTip(const std::string& text) {
+    if (QWidget* wnd = GetSafeHwnd()) {
+        wnd->setToolTip(QString::fromStdString(text));
+        wnd->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    }
+}
+
+bool CDisplayStatic::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            if (watched == GetSafeHwnd()) {
+                // Ignored, the press propagates to the parent as if the display were not there.
+                event->ignore();
+                return true;
+            }
+            break;
+        default:
+            break;
+    }
+    return CSubclassedControl::eventFilter(watched, event);
 }
 
 const QFont* CDisplayStatic::CurrentFont() const {

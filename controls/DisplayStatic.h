@@ -11,7 +11,7 @@ class QFont;
 
 // A passive read-out: a box in the background colour with an optional 2-pixel frame and an
 // optional line of centred text. It takes over a static template control (QLabel or QFrame)
-// whose own text and frame are never shown, and takes no focus and no mouse input.
+// whose own text and frame are never shown, and takes no focus and no click.
 class CDisplayStatic : public CSubclassedControl {
 public:
     // Note the order: framed comes before font. font is borrowed; fontSourceWnd is a window
@@ -26,6 +26,9 @@ public:
     // Stores the text and repaints the display before returning, as a paint would leave it.
     void SetText(const std::string& text);
     const std::string& GetText() const { return m_strText; }
+    // Shows text as the display's tooltip when the mouse rests on it. The display then sees the
+    // mouse, for the hover, but still takes no click: a press goes on to the window beneath.
+    void SetToolTip(const std::string& text);
 
     void Draw(CCanvas& dc, const CRect& client) const override;
 
@@ -37,6 +40,7 @@ public:
 
 protected:
     void OnSubclassed(QWidget& wnd) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     const QFont* CurrentFont() const;

@@ -6,6 +6,13 @@
 
 CLedButton::CLedButton(COLORREF lamp, COLORREF back) : m_crLamp(lamp), m_crBack(back) {}
 
+void CLedButton::SetLampColor(COLORREF lamp) {
+    if (lamp != m_crLamp) {
+        m_crLamp = lamp;
+        RedrawNow(GetClientRect());
+    }
+}
+
 void CLedButton::Draw(CCanvas& dc, const CRect& client) const {
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     const CLampGeometry g = LampGeometry(client);

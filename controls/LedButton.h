@@ -10,6 +10,9 @@ public:
     // back fills the control's rectangle around the bezel.
     CLedButton(COLORREF lamp, COLORREF back);
 
+    // Repaints the lamp in another colour before returning, when it changes.
+    void SetLampColor(COLORREF lamp);
+
     void Draw(CCanvas& dc, const CRect& client) const override;
 
 private:

@@ -35,7 +35,10 @@ void CValueButton::Draw(CCanvas& dc, const CRect& client) const {
     dc.FillSolidRect(area, m_crBack);
     DrawPlacedText(dc, area, m_strText, m_crText);
     const QWidget* wnd = GetSafeHwnd();
-    if (wnd != nullptr && wnd->hasFocus()) {
+    // As on the platform it copies, the frame is a cue for keyboard users: it shows only once
+    // the keyboard has moved the focus in the window, so a click never changes the look.
+    if (wnd != nullptr && wnd->hasFocus() &&
+        wnd->window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
         DrawFocusDots(dc, FocusRect(client), m_crText);
     }
     dc.SelectFont(nullptr);

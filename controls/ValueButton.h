@@ -10,7 +10,8 @@ class QFont;
 // A read-out that is also a push button: a sunken box with one value centred in it. It takes
 // over an owner-drawn QPushButton of the panel, whose clicked signal (mouse or keyboard) is the
 // click notification; the button's caption is never shown and pressing it does not change its
-// look. With the focus it shows the dotted focus frame inside its border.
+// look. With the focus it shows the dotted focus frame inside its border, once the keyboard has
+// moved the focus in its window.
 class CValueButton : public CSubclassedControl {
 public:
     // font is borrowed; without one the parent's current font is used at each drawing.

@@ -121,6 +121,8 @@ ViStatus CDriverInstrument::Reopen() {
 
 void CDriverInstrument::Reset() {
     Check(g_functions.reset(m_session));
+    // The module's latches are clear now; edges one reader took before belong to no one.
+    ClearPendingEdges();
     CheckErrorQueue();
 }
 

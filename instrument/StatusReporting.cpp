@@ -15,12 +15,23 @@ std::string ComposeInstrumentError(const std::string& text) {
     return message;
 }
 
-std::string ComposeErrorsNotShown(int count, bool stillQueued) {
-    std::string message =
-        LoadString(stillQueued ? IDS_ERRORS_NOT_SHOWN_MORE : IDS_ERRORS_NOT_SHOWN);
+std::string ComposeFurtherErrors(const std::vector<QueuedError>& entries, bool stillQueued) {
+    const int count = static_cast<int>(entries.size());
+    std::string message = LoadString(count == 1 ? IDS_FURTHER_ERROR : IDS_FURTHER_ERRORS);
     const std::string::size_type pos = message.find("%d");
     if (pos != std::string::npos) {
         message.replace(pos, 2, std::to_string(count));
+    }
+    for (const QueuedError& entry : entries) {
+        message += '\n' + std::to_string(entry.code) + ' ' + entry.text;
+    }
+    if (stillQueued) {
+        std::string stopped = LoadString(IDS_ERROR_QUEUE_NOT_EMPTY);
+        const std::string::size_type at = stopped.find("%d");
+        if (at != std::string::npos) {
+            stopped.replace(at, 2, std::to_string(kMaxErrorQueueMessages));
+        }
+        message += '\n' + stopped;
     }
     return message;
 }
@@ -40,13 +51,13 @@ void ReportInstrumentStatus(ViStatus status, CInstrument& instrument) {
         }
         int errorCode = 1;
         int read = 0;
-        int notShown = 0;
+        std::vector<QueuedError> further;
         for (; errorCode != 0 && read < kMaxErrorQueueMessages; ++read) {
             if (read < kMaxErrorBoxes) {
                 platform.MessageBeep();
                 platform.MessageBox(ComposeInstrumentError(text));
             } else {
-                ++notShown;
+                further.push_back({errorCode, text});
             }
             Lock lock(instrument.Guard());
             const char* next = instrument.ErrorQuery(&errorCode);
@@ -58,9 +69,9 @@ void ReportInstrumentStatus(ViStatus status, CInstrument& instrument) {
             }
             text = next;
         }
-        if (notShown > 0) {
+        if (!further.empty()) {
             platform.MessageBeep();
-            platform.MessageBox(ComposeErrorsNotShown(notShown, errorCode != 0));
+            platform.MessageBox(ComposeFurtherErrors(further, errorCode != 0));
         }
     } else if (status == VI_ERROR_TMO) {
         platform.MessageBox(LoadString(IDS_TIME_OUT));

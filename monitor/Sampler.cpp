@@ -98,7 +98,7 @@ bool CSampler::Read(std::int64_t timeUs, Sample* sample, ViStatus* status) {
                 return false;
             }
         }
-        if (TryReadSample(m_instrument, timeUs, sample, status)) {
+        if (TryReadSample(m_instrument, timeUs, sample, status, EdgeReader::Monitor)) {
             return true;
         }
         if (!WaitUntil(Clock::now() + kGuardRetry)) {

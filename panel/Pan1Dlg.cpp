@@ -77,6 +77,10 @@ CPan1Dlg::CPan1Dlg(QWidget* parent, CPanel* owner)
         }
     }
     move(0, 0);
+    installEventFilter(this);
+    for (const auto& item : m_items) {
+        item.second->installEventFilter(this);
+    }
     ConnectHandlers();
     show();
     OnInitDialog();
@@ -155,15 +159,14 @@ void CPan1Dlg::OnInitDialog() {
     // A text too long for its display is shown cut short with "…": the whole of it is in the
     // tooltip and for assistive technology.
     if (QWidget* slotWnd = Item(IDC_SLOT)) {
-        const QString slotText = QString::fromStdString(m_slotDisplay.GetText());
-        slotWnd->setAccessibleDescription(slotText);
-        slotWnd->setToolTip(slotText);
+        slotWnd->setAccessibleDescription(QString::fromStdString(m_slotDisplay.GetText()));
+        m_slotDisplay.SetToolTip(m_slotDisplay.GetText());
     }
     if (QWidget* resource = Item(IDC_RESOURCE)) {
         const QString name = QString::fromStdString(resourceName);
         resource->setAccessibleDescription(name);
         resource->setAccessibleName(QStringLiteral("Resource ") + name);
-        resource->setToolTip(name);
+        m_resourceDisplay.SetToolTip(resourceName);
     }
 
     CheckRadioButton(IDC_DEC, IDC_HEX, IDC_DEC);
@@ -262,6 +265,26 @@ void CPan1Dlg::SetReadoutText(int id, const std::string& text) {
     if (QWidget* widget = readout->GetSafeHwnd()) {
         widget->setAccessibleDescription(QString::fromStdString(text));
     }
+}
+
+void CPan1Dlg::ShowLinkLost(bool lost) {
+    if (m_pActiveLamp != nullptr) {
+        m_pActiveLamp->SetLampColor(lost ? kColorDarkGrey : m_host.StatusColor());
+    }
+}
+
+bool CPan1Dlg::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) &&
+        window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        // Qt sets the attribute when Tab, an arrow key or a mnemonic moves the focus; the
+        // focused control's cue follows it.
+        window()->setAttribute(Qt::WA_KeyboardFocusChange, false);
+        if (QWidget* focused = window()->focusWidget()) {
+            focused->update();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CPan1Dlg::SetAccessibleTexts() {

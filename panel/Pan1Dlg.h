@@ -35,6 +35,11 @@ protected:
     int GetCheckedRadioButton(int first, int last) const override;
     std::string GetReadoutText(int id) const override;
     void SetReadoutText(int id, const std::string& text) override;
+    // The Active lamp goes dark while the link is lost: green over a dead link would be false.
+    void ShowLinkLost(bool lost) override;
+    // A mouse press in the panel hides the keyboard's focus cues until the keyboard moves the
+    // focus again.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -55,8 +55,8 @@ void CPanelReadings::TakeReading(bool timed) {
         std::lock_guard<std::recursive_mutex> lock(instrument.Guard());
         try {
             value = instrument.MeasDigPort(port);
-            pos = instrument.SensPosPortTran(port);
-            neg = instrument.SensNegPortTran(port);
+            pos = instrument.TakePosEdges(EdgeReader::Panel, port);
+            neg = instrument.TakeNegEdges(EdgeReader::Panel, port);
         } catch (const CUserException&) {
             threw = true;
             failed = instrument.GetLastStatus();
@@ -66,15 +66,17 @@ void CPanelReadings::TakeReading(bool timed) {
         if (timed) {
             m_host.StopAutoUpdate();
         }
+        ShowFailure(failed);
         m_host.ReportStatus(failed);
         return;
     }
+    ShowLinkLost(false);
     SetReadoutText(IDC_PORT_VALUE, FormatReading(value, hex));
     SetReadoutText(IDC_POS_EDGE_REG, FormatReading(pos, hex));
     SetReadoutText(IDC_NEG_EDGE_REG, FormatReading(neg, hex));
 }
 
-void CPanelReadings::RefreshOne(int id, ViUInt16 (CInstrument::*read)(int port)) {
+void CPanelReadings::RefreshOne(int id, ViUInt16 (*read)(CInstrument& instrument, int port)) {
     CInstrument& instrument = m_host.Instrument();
     const int port = SelectedPort();
     const bool hex = IsHex();
@@ -84,27 +86,41 @@ void CPanelReadings::RefreshOne(int id, ViUInt16 (CInstrument::*read)(int port))
     {
         std::lock_guard<std::recursive_mutex> lock(instrument.Guard());
         try {
-            value = (instrument.*read)(port);
+            value = read(instrument, port);
         } catch (const CUserException&) {
             threw = true;
             failed = instrument.GetLastStatus();
         }
     }
     if (threw) {
+        ShowFailure(failed);
         m_host.ReportStatus(failed);
         return;
     }
+    ShowLinkLost(false);
     SetReadoutText(id, FormatReading(value, hex));
 }
 
+void CPanelReadings::ShowFailure(ViStatus failed) {
+    // Any other failure says nothing about the link: the lamp stays as the last reading left it.
+    if (failed == VI_ERROR_CONN_LOST) {
+        ShowLinkLost(true);
+    }
+}
+
 void CPanelReadings::OnPortValue() {
-    RefreshOne(IDC_PORT_VALUE, &CInstrument::MeasDigPort);
+    RefreshOne(IDC_PORT_VALUE,
+               [](CInstrument& instrument, int port) { return instrument.MeasDigPort(port); });
 }
 void CPanelReadings::OnPosEdgeReg() {
-    RefreshOne(IDC_POS_EDGE_REG, &CInstrument::SensPosPortTran);
+    RefreshOne(IDC_POS_EDGE_REG, [](CInstrument& instrument, int port) {
+        return instrument.TakePosEdges(EdgeReader::Panel, port);
+    });
 }
 void CPanelReadings::OnNegEdgeReg() {
-    RefreshOne(IDC_NEG_EDGE_REG, &CInstrument::SensNegPortTran);
+    RefreshOne(IDC_NEG_EDGE_REG, [](CInstrument& instrument, int port) {
+        return instrument.TakeNegEdges(EdgeReader::Panel, port);
+    });
 }
 
 void CPanelReadings::Reformat(bool hex) {

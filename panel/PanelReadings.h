@@ -47,6 +47,8 @@ protected:
     virtual int GetCheckedRadioButton(int first, int last) const = 0;
     virtual std::string GetReadoutText(int id) const = 0;
     virtual void SetReadoutText(int id, const std::string& text) = 0;
+    // A reading failed with a lost connection (true), or a reading succeeded (false).
+    virtual void ShowLinkLost(bool lost) { static_cast<void>(lost); }
 
     IPanelHost& m_host;
 
@@ -54,6 +56,8 @@ private:
     void TakeReading(bool timed);
     int SelectedPort() const;
     bool IsHex() const;
-    void RefreshOne(int id, ViUInt16 (CInstrument::*read)(int port));
+    void RefreshOne(int id, ViUInt16 (*read)(CInstrument& instrument, int port));
     void Reformat(bool hex);
+    // What a failed reading shows besides its message.
+    void ShowFailure(ViStatus failed);
 };

@@ -1,7 +1,11 @@
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include "platform/SelectInstrumentDlg.h"
 #include "resources/StringTable.h"
@@ -29,6 +33,30 @@ private:
     int m_depth;
 };
 
+// A text of more lines than this (a long list of queued errors) scrolls inside the box, so that
+// the box and its button stay on the screen.
+constexpr int kMaxBoxLines = 20;
+
+void ScrollLongText(QMessageBox& box) {
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (label == nullptr || label->text().count(QLatin1Char('\n')) < kMaxBoxLines ||
+        box.layout() == nullptr) {
+        return;
+    }
+    auto* scroll = new QScrollArea(&box);
+    scroll->setObjectName(QStringLiteral("messageScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    delete box.layout()->replaceWidget(label, scroll);
+    label->setWordWrap(false);
+    scroll->setWidget(label);
+    scroll->setWidgetResizable(true);
+    const int lineHeight = label->fontMetrics().lineSpacing();
+    scroll->setFixedHeight(kMaxBoxLines * lineHeight);
+    scroll->setMinimumWidth(label->sizeHint().width() +
+                            scroll->verticalScrollBar()->sizeHint().width());
+}
+
 }  // namespace
 
 CQtPlatform::CQtPlatform() {
@@ -52,6 +80,7 @@ void CQtPlatform::MessageBox(const std::string& text) {
     QMessageBox box(QMessageBox::Warning, QString::fromStdString(LoadString(AFX_IDS_APP_TITLE)),
                     QString::fromStdString(text), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
+    ScrollLongText(box);
     CWaitCursorLift lift(m_waitDepth);
     box.exec();
 }

@@ -7,14 +7,15 @@
 namespace {
 
 // The guard is held by the caller.
-ViStatus ReadLocked(CInstrument& instrument, std::int64_t timeUs, Sample* sample) {
+ViStatus ReadLocked(CInstrument& instrument, EdgeReader reader, std::int64_t timeUs,
+                    Sample* sample) {
     Sample read;
     read.timeUs = timeUs;
     try {
         for (int port = 0; port < kPortCount; ++port) {
             read.value[port] = instrument.MeasDigPort(port);
-            read.positive[port] = instrument.SensPosPortTran(port);
-            read.negative[port] = instrument.SensNegPortTran(port);
+            read.positive[port] = instrument.TakePosEdges(reader, port);
+            read.negative[port] = instrument.TakeNegEdges(reader, port);
         }
     } catch (const CUserException&) {
         const ViStatus status = instrument.GetLastStatus();
@@ -26,16 +27,18 @@ ViStatus ReadLocked(CInstrument& instrument, std::int64_t timeUs, Sample* sample
 
 }  // namespace
 
-ViStatus ReadSample(CInstrument& instrument, std::int64_t timeUs, Sample* sample) {
+ViStatus ReadSample(CInstrument& instrument, std::int64_t timeUs, Sample* sample,
+                    EdgeReader reader) {
     std::lock_guard<std::recursive_mutex> lock(instrument.Guard());
-    return ReadLocked(instrument, timeUs, sample);
+    return ReadLocked(instrument, reader, timeUs, sample);
 }
 
-bool TryReadSample(CInstrument& instrument, std::int64_t timeUs, Sample* sample, ViStatus* status) {
+bool TryReadSample(CInstrument& instrument, std::int64_t timeUs, Sample* sample, ViStatus* status,
+                   EdgeReader reader) {
     std::unique_lock<std::recursive_mutex> lock(instrument.Guard(), std::try_to_lock);
     if (!lock.owns_lock()) {
         return false;
     }
-    *status = ReadLocked(instrument, timeUs, sample);
+    *status = ReadLocked(instrument, reader, timeUs, sample);
     return true;
 }

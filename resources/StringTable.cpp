@@ -19,10 +19,10 @@ const std::map<unsigned, std::string>& Table() {
          "Did not find an AQ K3310 instrument.  Creating non live panel."},
         {IDS_SELECT_CANCELLED, "Cancel will create non live panel."},
         {IDS_INIT_FAILED, "Instrument  _init failed!  Creating non live panel."},
-        {IDS_ERRORS_NOT_SHOWN, "%d more entries of the instrument's error queue were not shown."},
-        {IDS_ERRORS_NOT_SHOWN_MORE,
-         "%d more entries of the instrument's error queue were not shown, and it still was not "
-         "empty."},
+        {IDS_FURTHER_ERROR, "%d more entry of the instrument's error queue:"},
+        {IDS_FURTHER_ERRORS, "%d more entries of the instrument's error queue:"},
+        {IDS_ERROR_QUEUE_NOT_EMPTY,
+         "The read-out stopped after %d entries; the queue still was not empty."},
         {AFX_IDS_APP_TITLE, "AQ K3310 Soft Front Panel"},
     };
     return table;

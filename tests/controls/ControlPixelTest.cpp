@@ -125,6 +125,11 @@ TEST_F(ControlPixels, ValueButtonShowsFocusDotsLooksTheSamePressedAndStillClicks
 
     QSignalSpy clicked(wnd, &QPushButton::clicked);
     wnd->setFocus();
+    ASSERT_TRUE(wnd->hasFocus());
+    EXPECT_EQ(Render(wnd), idle) << "no frame until the keyboard moves the focus";
+    other->setFocus();
+    QTest::keyClick(other, Qt::Key_Tab);
+    ASSERT_TRUE(wnd->hasFocus());
     EXPECT_EQ(Render(wnd), focused);
     QTest::mousePress(wnd, Qt::LeftButton, {}, QPoint(50, 10));
     ASSERT_TRUE(wnd->isDown());

@@ -188,7 +188,9 @@ TEST_F(Faults, ErrorQueueThatNeverEmptiesIsReadOutABoundedNumberOfTimes) {
     // The first reading, at start-up, already finds the queue full.
     std::vector<std::string> expected(kMaxErrorBoxes,
                                       std::string(kReportPrefix) + "Queue overflow");
-    expected.push_back(ComposeErrorsNotShown(kMaxErrorQueueMessages - kMaxErrorBoxes, true));
+    expected.push_back(ComposeFurtherErrors(
+        std::vector<QueuedError>(kMaxErrorQueueMessages - kMaxErrorBoxes, {-350, "Queue overflow"}),
+        true));
     EXPECT_EQ(platform.Boxes(), expected);
     const std::vector<std::string> before = Readouts();
     EXPECT_EQ(TakeReading(), expected) << "each reading reports again, and ends";

@@ -267,6 +267,42 @@ TEST_F(DriverInstrumentFake, UnterminatedTextsAreCutAtTheBufferEnd) {
     EXPECT_EQ(instrument.GetLastErrorText(), full);
 }
 
+// The fake's registers answer whatever value is set, as a module's latches read by someone else
+// in between would.
+TEST_F(DriverInstrumentFake, EachReaderTakesEveryEdgeOnceWhoeverReadTheRegister) {
+    CDriverInstrument instrument(1, table);
+    const auto take = [&](EdgeReader reader, bool positive, int port, ViUInt32 registerValue) {
+        g_fake.value = registerValue;
+        return int{positive ? instrument.TakePosEdges(reader, port)
+                            : instrument.TakeNegEdges(reader, port)};
+    };
+    const EdgeReader panel = EdgeReader::Panel;
+    const EdgeReader monitor = EdgeReader::Monitor;
+    EXPECT_EQ(take(monitor, true, 1, 0x1), 0x1);
+    EXPECT_EQ(take(panel, true, 1, 0x2), 0x3) << "with the edge the monitor took";
+    EXPECT_EQ(take(panel, true, 1, 0x0), 0x0) << "taken once";
+    EXPECT_EQ(take(panel, true, 2, 0x8), 0x8);
+    EXPECT_EQ(take(monitor, false, 1, 0x0), 0x0) << "directions are kept apart";
+    EXPECT_EQ(take(monitor, true, 1, 0x0), 0x2);
+    EXPECT_EQ(take(monitor, true, 2, 0x0), 0x8) << "ports are kept apart";
+    EXPECT_EQ(g_fake.lastPort, 2);
+
+    // A reset clears the module's latches, and with them what is kept for the others.
+    EXPECT_EQ(take(panel, false, 3, 0x10), 0x10);
+    instrument.Reset();
+    EXPECT_EQ(take(monitor, false, 3, 0x0), 0x0);
+    EXPECT_EQ(take(panel, true, 0, 0x20), 0x20);
+    instrument.ClearPendingEdges();
+    EXPECT_EQ(take(monitor, true, 0, 0x0), 0x0);
+
+    // A failed read takes nothing from what is kept.
+    EXPECT_EQ(take(monitor, true, 0, 0x40), 0x40);
+    g_fake.status = VI_ERROR_TMO;
+    EXPECT_THROW(take(panel, true, 0, 0x0), CUserException);
+    g_fake.status = VI_SUCCESS;
+    EXPECT_EQ(take(panel, true, 0, 0x0), 0x40);
+}
+
 TEST_F(DriverInstrumentFake, PortsBeyondSixteenBitsAreNotWrappedOntoRealPorts) {
     CDriverInstrument instrument(1, table);
     for (const auto& [port, passed] : std::vector<std::pair<int, int>>{

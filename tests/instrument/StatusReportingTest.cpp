@@ -76,33 +76,37 @@ TEST(StatusReporting, ReadOutAlwaysEnds) {
         EXPECT_EQ(platform.events.back(), "timer+1:300");
     }
     {
-        // A queue that never reports empty: ten boxes, then one that says how many entries
-        // were read without a box and that the queue was still not empty.
+        // A queue that never reports empty: ten boxes, then one that lists every further entry
+        // read and says that the queue was still not empty.
         CRecordingPlatform platform;
         CFakeInstrument instrument;
         instrument.queueNeverEmpty = true;
         ReportInstrumentStatus(STATUS_INSTRUMENT_ERROR, instrument);
         const auto boxes = platform.Boxes();
         ASSERT_EQ(static_cast<int>(boxes.size()), kMaxErrorBoxes + 1);
-        EXPECT_EQ(boxes.back(),
-                  ComposeErrorsNotShown(kMaxErrorQueueMessages - kMaxErrorBoxes, true));
-        EXPECT_EQ(boxes.back(),
-                  "90 more entries of the instrument's error queue were not shown, and it still "
-                  "was not empty.");
+        std::string listed = "90 more entries of the instrument's error queue:";
+        for (int i = 0; i < kMaxErrorQueueMessages - kMaxErrorBoxes; ++i) {
+            listed += "\n-350 Queue overflow";
+        }
+        listed += "\nThe read-out stopped after 100 entries; the queue still was not empty.";
+        EXPECT_EQ(boxes.back(), listed);
         EXPECT_EQ(platform.Count("beep"), kMaxErrorBoxes + 1);
         EXPECT_EQ(platform.events.back(), "timer+1:300");
     }
 }
 
-TEST(StatusReporting, LongQueueShowsTenBoxesThenHowManyWereNotShown) {
+TEST(StatusReporting, LongQueueShowsTenBoxesThenOneListingEveryFurtherEntry) {
     struct {
         int queued;  // entries after the first
         int boxes;
         const char* last;
     } cases[] = {
         {9, 10, "Instrument reports error: e8"},
-        {10, 11, "1 more entries of the instrument's error queue were not shown."},
-        {14, 11, "5 more entries of the instrument's error queue were not shown."},
+        {10, 11, "1 more entry of the instrument's error queue:\n109 e9"},
+        {11, 11, "2 more entries of the instrument's error queue:\n109 e9\n110 e10"},
+        {14, 11,
+         "5 more entries of the instrument's error queue:\n109 e9\n110 e10\n111 e11\n112 e12\n"
+         "113 e13"},
     };
     for (const auto& c : cases) {
         CRecordingPlatform platform;

@@ -10,9 +10,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolTip>
 
 #include "app/MainFrame.h"
 #include "app/SfpApp.h"
+#include "common/EventWait.h"
 #include "common/FakeInstrument.h"
 #include "common/ModalCloser.h"
 #include "common/RecordingPlatform.h"
@@ -55,6 +57,13 @@ protected:
         ASSERT_NE(panel.data(), nullptr);
     }
     QColor Pixel(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
+    // Brings the mouse onto a widget and rests it there, as a user does; Qt shows its tooltip
+    // after the usual delay. (A move to where the mouse already is would be no move at all.)
+    void ShowToolTipOf(QWidget* widget) {
+        QToolTip::hideText();
+        QTest::mouseMove(panel, QPoint(1, 1));
+        QTest::mouseMove(widget, widget->rect().center());
+    }
     void TearDown() override {
         if (frame != nullptr) {
             frame->DestroyWindow();
@@ -311,7 +320,10 @@ TEST_F(PanelWindow, FocusedReadOutShowsDottedFrameAndTakeReadingItsOwn) {
     for (int id : {IDC_PORT_VALUE, IDC_POS_EDGE_REG, IDC_NEG_EDGE_REG}) {
         Button(IDC_DEC)->setFocus();
         const QImage without = Item(id)->grab().toImage();
+        // Away and back with the keyboard.
         Item(id)->setFocus();
+        QTest::keyClick(Item(id), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
         ASSERT_TRUE(Item(id)->hasFocus()) << id;
         const QImage with = Item(id)->grab().toImage();
         const CRect f = CValueButton::FocusRect({0, 0, Item(id)->width(), Item(id)->height()});
@@ -336,6 +348,55 @@ TEST_F(PanelWindow, FocusedReadOutShowsDottedFrameAndTakeReadingItsOwn) {
     const QImage without = takeReading->grab().toImage();
     takeReading->setFocus();
     EXPECT_NE(takeReading->grab().toImage(), without) << "Take Reading shows its focus";
+}
+
+TEST_F(PanelWindow, AMousePressNeverChangesAReadOutsLookAndHidesTheKeyboardsFrame) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    QApplication::setActiveWindow(frame);
+    QWidget* readout = Item(IDC_POS_EDGE_REG);
+    const QImage plain = readout->grab().toImage();
+    QTest::mousePress(readout, Qt::LeftButton);
+    ASSERT_TRUE(readout->hasFocus());
+    EXPECT_EQ(readout->grab().toImage(), plain) << "pressed";
+    QTest::mouseRelease(readout, Qt::LeftButton);
+    EXPECT_EQ(instrument->calls.back(), "pos:0") << "the click refreshed it";
+    EXPECT_EQ(readout->grab().toImage(), plain) << "clicked and focused";
+
+    // The keyboard brings the frame; the next press anywhere in the panel takes it away.
+    QTest::keyClick(readout, Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    ASSERT_TRUE(readout->hasFocus());
+    EXPECT_NE(readout->grab().toImage(), plain) << "framed";
+    QTest::mouseClick(panel, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    EXPECT_TRUE(readout->hasFocus());
+    EXPECT_EQ(readout->grab().toImage(), plain) << "after a press on the panel";
+}
+
+TEST_F(PanelWindow, ActiveLampGoesDarkOnALostLinkUntilAReadingSucceeds) {
+    Start(std::make_unique<CFakeInstrument>(true));
+    QWidget* lamp = Item(1004);
+    const auto lampColor = [lamp] {
+        return lamp->grab().toImage().pixelColor(lamp->rect().center());
+    };
+    const QColor green(0, 255, 0);
+    const QColor dark(64, 64, 64);
+    ASSERT_EQ(lampColor(), green);
+    instrument->FailNext("pos", VI_ERROR_CONN_LOST);
+    panel->OnTakeReading();
+    EXPECT_EQ(lampColor(), dark);
+    instrument->FailNext("meas", VI_ERROR_TMO);
+    panel->OnTakeReading();
+    EXPECT_EQ(lampColor(), dark) << "another failure leaves it dark";
+    Button(IDC_NEG_EDGE_REG)->click();
+    EXPECT_EQ(lampColor(), green) << "a register refreshed";
+    instrument->FailNext("meas", VI_ERROR_TMO);
+    panel->OnTakeReading();
+    EXPECT_EQ(lampColor(), green) << "a time-out says nothing of the link";
+    instrument->FailNext("neg", VI_ERROR_CONN_LOST);
+    Button(IDC_NEG_EDGE_REG)->click();
+    EXPECT_EQ(lampColor(), dark);
+    panel->OnTakeReading();
+    EXPECT_EQ(lampColor(), green);
 }
 
 TEST_F(PanelWindow, EnterPressesTheFocusedButtonElseTakesAReading) {
@@ -366,11 +427,14 @@ TEST_F(PanelWindow, EnterPressesTheFocusedButtonElseTakesAReading) {
 
 TEST_F(PanelWindow, ResourceReadOutPaintsTheNameOrElidesItWithTheWholeInItsTooltip) {
     Start(std::make_unique<CFakeInstrument>(true));
+    QApplication::setActiveWindow(frame);
     for (const char* name : {"VXI0::24", "GPIB-VXI12::255"}) {
         Reopen(24, name);
         QWidget* shown = Item(1011);
         const QString whole = QString::fromLatin1(name);
-        EXPECT_EQ(shown->toolTip(), whole);
+        ShowToolTipOf(shown);
+        EXPECT_TRUE(ProcessEventsUntil([&] { return QToolTip::text() == whole; }))
+            << QToolTip::text().toStdString();
         EXPECT_EQ(QAccessible::queryAccessibleInterface(shown)->text(QAccessible::Name),
                   "Resource " + whole);
         // The text that must appear, drawn by a display of the same kind, size and font.
@@ -393,6 +457,23 @@ TEST_F(PanelWindow, ResourceReadOutPaintsTheNameOrElidesItWithTheWholeInItsToolt
         EXPECT_EQ(shown->grab().toImage().copy(inside), label->grab().toImage().copy(inside))
             << name;
     }
+    ShowToolTipOf(Item(1010));
+    EXPECT_TRUE(ProcessEventsUntil([] { return QToolTip::text() == "24"; })) << "the slot's";
+    QToolTip::hideText();
+
+    // Neither read-out takes a click: it goes on to the panel.
+    struct CPressCounter : QObject {
+        int presses = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            presses += event->type() == QEvent::MouseButtonPress ? 1 : 0;
+            return false;
+        }
+    } counter;
+    panel->installEventFilter(&counter);
+    QTest::mouseClick(Item(1011), Qt::LeftButton);
+    QTest::mouseClick(Item(1010), Qt::LeftButton);
+    EXPECT_EQ(counter.presses, 2);
+    panel->removeEventFilter(&counter);
 }
 
 TEST_F(PanelWindow, ControlsSitOnTheirTemplateRectanglesInTheMeasuredFont) {

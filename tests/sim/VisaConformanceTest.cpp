@@ -42,6 +42,7 @@ struct CMoreVisa {
     ViStatus(SFP_VI_CALL* viEnableEvent)(ViSession, ViEventType, ViUInt16, ViUInt32);
     ViStatus(SFP_VI_CALL* viWaitOnEvent)(ViSession, ViEventType, ViUInt32, ViEventType*, ViEvent*);
     ViStatus(SFP_VI_CALL* viInstallHandler)(ViSession, ViEventType, Handler, ViAddr);
+    ViStatus(SFP_VI_CALL* viUninstallHandler)(ViSession, ViEventType, Handler, ViAddr);
     ViStatus(SFP_VI_CALL* viReadSTB)(ViSession, ViUInt16*);
     ViStatus(SFP_VI_CALL* viIn16)(ViSession, ViUInt16, ViBusAddress, ViUInt16*);
     ViStatus(SFP_VI_CALL* viIn32)(ViSession, ViUInt16, ViBusAddress, ViUInt32*);
@@ -62,6 +63,7 @@ protected:
         SFP_BIND(viEnableEvent)
         SFP_BIND(viWaitOnEvent)
         SFP_BIND(viInstallHandler)
+        SFP_BIND(viUninstallHandler)
         SFP_BIND(viReadSTB)
         SFP_BIND(viIn16)
         SFP_BIND(viIn32)
@@ -252,6 +254,62 @@ TEST_F(VisaConformance, LatchedEdgeRaisesServiceRequestToQueueAndHandler) {
     wait.join();
     const auto latency = Clock::time_point(Clock::duration(woke.load())) - edge;
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(latency).count(), 50);
+}
+
+// Which handler ran, with which user value, in the order they ran.
+std::vector<std::pair<int, ViAddr>> handlerRuns;
+
+ViStatus SFP_VI_CALL OnRequestFirst(ViSession, ViEventType, ViEvent, ViAddr user) {
+    std::lock_guard<std::mutex> lock(mutex);
+    handlerRuns.emplace_back(1, user);
+    called.notify_all();
+    return VI_SUCCESS;
+}
+ViStatus SFP_VI_CALL OnRequestSecond(ViSession, ViEventType, ViEvent, ViAddr user) {
+    std::lock_guard<std::mutex> lock(mutex);
+    handlerRuns.emplace_back(2, user);
+    called.notify_all();
+    return VI_SUCCESS;
+}
+
+TEST_F(VisaConformance, EachHandlerOfASessionRunsOncePerRequestNewestFirst) {
+    // Fixed inputs latch no edges: the only requests come from the error queue (*SRE 4).
+    CScenarioFile scenario(R"(
+resources:
+  - {name: VXI0::24::INSTR, module: {ports: [0x1111]}}
+)");
+    const ViSession vi = Open(OpenRm());
+    int firstUser = 0;
+    int secondUser = 0;
+    const auto first = std::make_pair(1, static_cast<ViAddr>(&firstUser));
+    const auto second = std::make_pair(2, static_cast<ViAddr>(&secondUser));
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        handlerRuns.clear();
+    }
+    ASSERT_EQ(more.viInstallHandler(vi, VI_EVENT_SERVICE_REQ, &OnRequestFirst, first.second),
+              VI_SUCCESS);
+    ASSERT_EQ(more.viInstallHandler(vi, VI_EVENT_SERVICE_REQ, &OnRequestSecond, second.second),
+              VI_SUCCESS);
+    ASSERT_EQ(more.viEnableEvent(vi, VI_EVENT_SERVICE_REQ, VI_HNDLR, 0), VI_SUCCESS);
+    ASSERT_EQ(Write(vi, "*SRE 4\n"), VI_SUCCESS);
+    const auto runsReach = [](std::size_t count) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return called.wait_for(lock, std::chrono::seconds(5),
+                               [count] { return handlerRuns.size() >= count; });
+    };
+
+    ASSERT_EQ(Write(vi, "NO:SUCH:COMMAND\n"), VI_SUCCESS);  // queues an error: one request
+    ASSERT_TRUE(runsReach(2));
+    ASSERT_EQ(Write(vi, "*CLS\n"), VI_SUCCESS);
+    ASSERT_EQ(more.viUninstallHandler(vi, VI_EVENT_SERVICE_REQ, &OnRequestFirst, first.second),
+              VI_SUCCESS);
+    ASSERT_EQ(Write(vi, "NO:SUCH:COMMAND\n"), VI_SUCCESS);
+    ASSERT_TRUE(runsReach(3));
+    ASSERT_EQ(more.viUninstallHandler(vi, VI_EVENT_SERVICE_REQ, &OnRequestSecond, second.second),
+              VI_SUCCESS);
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(handlerRuns, (std::vector<std::pair<int, ViAddr>>{second, first, second}));
 }
 
 TEST_F(VisaConformance, ConfigurationRegistersInA16) {
