@@ -105,7 +105,9 @@ void CMainFrame::OnCommand(int id) {
             OnSelfTest();
             break;
         case ID_APP_EXIT:
-            DestroyWindow();
+            if (MayClose()) {
+                DestroyWindow();
+            }
             break;
         case ID_HELP_CONTENTS:
             OnHelpContents();
@@ -187,8 +189,10 @@ void CMainFrame::OnAppAbout() {
 void CMainFrame::OnChannelMonitor() {
     if (m_pMonitor == nullptr) {
         CSfpApp& app = SfpApp();
+        // Kept when closed, so that its history stays for the program's life.
         m_pMonitor = new CMonitorWindow(*app.m_pInstrument, app.m_visaLibraryNames, this);
-        m_pMonitor->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    if (!m_pMonitor->isVisible() && !m_pMonitor->IsSampling()) {
         m_pMonitor->StartSampling();
     }
     m_pMonitor->show();
@@ -222,7 +226,15 @@ void CMainFrame::PostNcDestroy() {
     deleteLater();
 }
 
+bool CMainFrame::MayClose() {
+    return m_pMonitor == nullptr || m_pMonitor->MayDropRecording();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!MayClose()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     DestroyWindow();
 }

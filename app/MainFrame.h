@@ -35,6 +35,8 @@ public:
     CMonitorWindow* Monitor() const { return m_pMonitor; }
     // Destroys the window at once; the application's clean-up follows.
     void DestroyWindow();
+    // False when the user keeps the program open rather than drop an unsaved recording.
+    bool MayClose();
 
     // Tick handler of timer 1.
     void OnTimer();

@@ -15,8 +15,9 @@
 
 namespace {
 
+// Tall enough that all 64 traces and the 4 bus rows are painted, none scrolled away.
 constexpr int kWidth = 1200;
-constexpr int kHeight = 800;
+constexpr int kHeight = 1400;
 constexpr std::int64_t kPeriodUs = 10000;
 constexpr int kHourSamples = 3600 * 100;
 

@@ -16,8 +16,6 @@ namespace {
 // VISA stays loaded once it has been loaded, as the driver library does.
 CDynamicLibrary g_hVisaLib;
 
-constexpr ViInt32 kDriverTimeoutMs = 500;
-
 }  // namespace
 
 bool CConnectionState::ConnectInstrument() {
@@ -97,7 +95,9 @@ void CConnectionState::OpenLiveInstrument(const std::string& name, CDynamicLibra
     m_crStatus = kColorGreen;
     static_cast<void>(timeOut(session, kDriverTimeoutMs));
     try {
-        m_pInstrument = std::make_unique<CDriverInstrument>(session, library);
+        auto instrument = std::make_unique<CDriverInstrument>(session, library);
+        instrument->SetResourceName(name);
+        m_pInstrument = std::move(instrument);
     } catch (const CUserException&) {
         FallBack(IDS_BAD_DRIVER_DLL);
         return;

@@ -5,6 +5,8 @@
 // The module's instrument-driver functions as this program calls them. Every text argument is a
 // caller's buffer of kDriverTextSize characters that the driver fills with a terminated text.
 constexpr int kDriverTextSize = 256;
+// The I/O time-out every session of the module gets: a dead link shows within it.
+constexpr ViInt32 kDriverTimeoutMs = 500;
 
 using Aqk3310InitFn = ViStatus(SFP_VI_CALL*)(const ViChar* resourceName, ViBoolean idQuery,
                                              ViBoolean reset, ViSession* vi);

@@ -96,6 +96,29 @@ void CDriverInstrument::CheckErrorQueue() {
     }
 }
 
+ViStatus CDriverInstrument::Reopen() {
+    const auto init = LookupFunction<Aqk3310InitFn>(m_hLibrary, "aqk3310_init");
+    const auto close = LookupFunction<Aqk3310CloseFn>(m_hLibrary, "aqk3310_close");
+    const auto timeOut = LookupFunction<Aqk3310TimeOutFn>(m_hLibrary, "aqk3310_timeOut");
+    if (init == nullptr || close == nullptr || timeOut == nullptr || m_resourceName.empty()) {
+        return VI_ERROR_NSUP_OPER;
+    }
+    std::lock_guard<std::recursive_mutex> lock(Guard());
+    // The lost session is given back first; its own status says nothing more.
+    if (m_session != VI_NULL) {
+        static_cast<void>(close(m_session));
+        m_session = VI_NULL;
+    }
+    ViSession session = VI_NULL;
+    m_status = init(m_resourceName.c_str(), 0, 0, &session);
+    if (m_status < 0) {
+        return m_status;
+    }
+    m_session = session;
+    static_cast<void>(timeOut(session, kDriverTimeoutMs));
+    return m_status;
+}
+
 void CDriverInstrument::Reset() {
     Check(g_functions.reset(m_session));
     // The module's latches are clear now; edges one reader took before belong to no one.

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <utility>
+
 #include "instrument/Instrument.h"
 #include "platform/native/DynamicLibrary.h"
 
@@ -14,6 +17,9 @@ public:
     // Binds from any source of functions and owns no library: for tables of fakes.
     CDriverInstrument(ViSession session, const ISymbolSource& functions);
 
+    // The resource the session was opened on, for Reopen.
+    void SetResourceName(std::string name) { m_resourceName = std::move(name); }
+    ViStatus Reopen() override;
     void Reset() override;
     const char* ErrorQuery(int* errorCode) override;
     const char* ErrorMessage(ViStatus status) override;
@@ -33,4 +39,5 @@ private:
     void Check(ViStatus status);
 
     CDynamicLibrary m_hLibrary;
+    std::string m_resourceName;
 };

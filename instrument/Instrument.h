@@ -42,6 +42,9 @@ public:
     ViUInt16 TakeNegEdges(EdgeReader reader, int port);
     // Forgets every reader's edges: the module's latches were cleared (a reset, "*CLS").
     void ClearPendingEdges();
+    // Opens the same resource again, under the guard, after its link was lost; the session
+    // changes. VI_ERROR_NSUP_OPER when there is nothing to open again.
+    virtual ViStatus Reopen() { return VI_ERROR_NSUP_OPER; }
 
     bool IsLive() const { return m_bLive != 0; }
     // The VISA session the driver opened; VI_NULL when nothing is behind the instrument.

@@ -29,6 +29,13 @@ CLampsWidget::CLampsWidget(QWidget* parent) : QWidget(parent) {
 void CLampsWidget::SetStates(const CLampStates& states) {
     m_states = states;
     update();
+    // A tip that is open follows the lamp it describes, as a reading that changes under it.
+    if (m_tipChannel >= 0 && QToolTip::isVisible()) {
+        const QString text = ToolTipText(m_tipChannel);
+        if (QToolTip::text() != text) {
+            QToolTip::showText(m_tipAt, text, this, LampRect(m_tipChannel));
+        }
+    }
 }
 
 QSize CLampsWidget::sizeHint() const {
@@ -76,6 +83,8 @@ bool CLampsWidget::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         const int channel = ChannelAt(help->pos());
+        m_tipChannel = channel;
+        m_tipAt = help->globalPos();
         if (channel >= 0) {
             QToolTip::showText(help->globalPos(), ToolTipText(channel), this, LampRect(channel));
         } else {

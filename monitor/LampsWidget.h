@@ -30,4 +30,6 @@ protected:
 
 private:
     CLampStates m_states;
+    int m_tipChannel = -1;  // the lamp the open tip describes
+    QPoint m_tipAt;
 };

@@ -146,6 +146,10 @@ void CSampler::Run(Mode mode, std::chrono::milliseconds period) {
         taken.sample = sample;
         Post(std::move(taken));
         if (inForce == Mode::OnChange) {
+            // The status byte is read after each sample and then once per quiet pulse: a module
+            // that stays quiet and a link that died look alike on the event queue alone.
+            Clock::time_point lastRead = Clock::now();
+            bool readFirst = true;
             ViStatus waited = VI_ERROR_TMO;
             while (waited == VI_ERROR_TMO) {
                 {
@@ -154,7 +158,15 @@ void CSampler::Run(Mode mode, std::chrono::milliseconds period) {
                         break;
                     }
                 }
-                waited = requests.Wait(kRequestWaitMs);
+                const Clock::time_point now = Clock::now();
+                if (now - lastRead >= std::chrono::milliseconds(m_pulseMs.load())) {
+                    readFirst = true;
+                }
+                if (readFirst) {
+                    lastRead = now;
+                }
+                waited = requests.Wait(kRequestWaitMs, readFirst);
+                readFirst = false;
             }
             if (waited < 0 && waited != VI_ERROR_TMO) {
                 Event failed;

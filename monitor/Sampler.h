@@ -51,6 +51,11 @@ public:
 
     // How often the GUI thread collects samples while the worker runs.
     static constexpr int kDeliveryMs = 5;
+    // How long "on change" waits without a service request before it reads the status byte,
+    // so that a dead link is noticed within about two seconds.
+    static constexpr int kPulseMs = 1000;
+    // Tests shorten the pulse; takes effect at the next wait.
+    void SetPulseMs(int ms) { m_pulseMs = ms; }
 
 private:
     struct Event {
@@ -72,6 +77,7 @@ private:
     std::condition_variable m_wake;
     bool m_stop = false;
     std::atomic<bool> m_finished{false};
+    std::atomic<int> m_pulseMs{kPulseMs};
     // Sample times count from here, across pauses.
     const std::chrono::steady_clock::time_point m_start;
     std::mutex m_queueMutex;

@@ -55,17 +55,21 @@ ViStatus CServiceRequests::Enable() {
     return status;
 }
 
-ViStatus CServiceRequests::Wait(ViUInt32 timeoutMs) {
+ViStatus CServiceRequests::Wait(ViUInt32 timeoutMs, bool readFirst) {
     if (!m_enabled) {
         return VI_ERROR_NSUP_OPER;
     }
-    {
+    if (readFirst) {
         // The module raises a request when its summary bit becomes set. An edge that latched
         // while the last sample was read keeps the bit set, and no new request would come: it
         // is a change to sample now.
         std::lock_guard<std::recursive_mutex> lock(m_instrument.Guard());
         ViUInt16 stb = 0;
-        if (m_readStb(m_instrument.GetSession(), &stb) >= 0 && (stb & kChangeBit) != 0) {
+        const ViStatus read = m_readStb(m_instrument.GetSession(), &stb);
+        if (read < 0) {
+            return read;
+        }
+        if ((stb & kChangeBit) != 0) {
             return VI_SUCCESS;
         }
     }

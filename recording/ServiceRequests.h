@@ -25,10 +25,12 @@ public:
     std::string Reason() const { return m_reason; }
     // Asks the module for service requests and queues them. Needs Available().
     ViStatus Enable();
-    // Waits for the next service request and acknowledges it (reads the status byte); returns
-    // at once when the status byte shows an edge not yet sampled. VI_SUCCESS when there is a
-    // change to sample, VI_ERROR_TMO when none came within the time.
-    ViStatus Wait(ViUInt32 timeoutMs);
+    // Waits for the next service request and acknowledges it (reads the status byte). With
+    // readFirst it reads the status byte before waiting and returns at once when it shows an
+    // edge not yet sampled, or with the read's failure: a link that died is noticed there, as
+    // the event queue itself only stays quiet. VI_SUCCESS when there is a change to sample,
+    // VI_ERROR_TMO when none came within the time.
+    ViStatus Wait(ViUInt32 timeoutMs, bool readFirst = true);
     void Disable();
 
     // VISA's values, declared here from the standard.

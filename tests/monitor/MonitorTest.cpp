@@ -7,7 +7,10 @@
 #include <QImage>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <atomic>
@@ -18,6 +21,7 @@
 #include <memory>
 #include <thread>
 
+#include "MonitorSupport.h"
 #include "app/MainFrame.h"
 #include "app/SfpApp.h"
 #include "common/FakeInstrument.h"
@@ -32,9 +36,9 @@
 #include "monitor/TimingDiagram.h"
 #include "resources/MenuResource.h"
 
-namespace {
+using namespace monitor_test;
 
-constexpr int kWaitMs = 10000;
+namespace {
 
 const char* const kFixedModule = R"(resources:
   - name: VXI0::24::INSTR
@@ -54,28 +58,6 @@ const char* const kWalkingModule = R"(resources:
     module:
       ports: [{mode: walk, start: 0}, 0, 0, 0]
 )";
-
-// A live instrument on the simulated module, through the program's connection procedure.
-struct SimConnection {
-    explicit SimConnection(const char* yaml) : scenario(yaml), state("") {
-        state.m_visaLibraryNames = {SimLibrary("visa")};
-        state.m_strDriverLibraryName = SimLibrary("aqk3310");
-        state.ConnectInstrument();
-    }
-    CScenarioFile scenario;
-    CConnectionState state;
-};
-
-Sample MakeSample(std::int64_t timeUs, std::array<std::uint16_t, 4> value,
-                  std::array<std::uint16_t, 4> positive = {},
-                  std::array<std::uint16_t, 4> negative = {}) {
-    Sample sample;
-    sample.timeUs = timeUs;
-    sample.value = value;
-    sample.positive = positive;
-    sample.negative = negative;
-    return sample;
-}
 
 bool ImageHasColour(const QImage& image, const QRect& area, QColor colour) {
     for (int y = std::max(0, area.top()); y <= std::min(image.height() - 1, area.bottom()); ++y) {
@@ -111,7 +93,7 @@ TEST(Monitor, LampsFollowThePortValuesOfTheSimulatedModule) {
     CMonitorWindow window(*sim.state.m_pInstrument, sim.state.m_visaLibraryNames);
     window.show();
     window.StartSampling();
-    QTRY_VERIFY_WITH_TIMEOUT(window.History().SampleCount() >= 2, kWaitMs);
+    ASSERT_TRUE(WaitFor([&] { return window.History().SampleCount() >= 2; }));
     window.PauseSampling();
     const std::uint16_t ports[4] = {0x8001, 0x0000, 0xA5A5, 0xFFFF};
     const CLampStates& states = window.Lamps()->States();
@@ -130,6 +112,30 @@ TEST(Monitor, LampsFollowThePortValuesOfTheSimulatedModule) {
         window.Lamps()->ToolTipText(37).startsWith("Channel 37 (port 2, bit 5)\nLevel: high"))
         << window.Lamps()->ToolTipText(37).toStdString();
     EXPECT_TRUE(platform.Boxes().empty());
+
+    // A tip that is open follows its lamp.
+    const QPoint lamp = window.Lamps()->LampRect(37).center();
+    QHelpEvent help(QEvent::ToolTip, lamp, window.Lamps()->mapToGlobal(lamp));
+    QApplication::sendEvent(window.Lamps(), &help);
+    ASSERT_TRUE(QToolTip::isVisible());
+    CLampStates low = states;
+    low.Update(MakeSample(window.History().EndUs() + 10000, {0x8001, 0, 0xA585, 0xFFFF}, {},
+                          {0, 0, 0x0020, 0}));
+    window.Lamps()->SetStates(low);
+    EXPECT_TRUE(QToolTip::text().startsWith("Channel 37 (port 2, bit 5)\nLevel: low"))
+        << QToolTip::text().toStdString();
+    QToolTip::hideText();
+
+    // Reconnect opens the same resource on a new session, and sampling goes on over it.
+    const ViSession before = sim.state.m_pInstrument->GetSession();
+    const std::size_t taken = window.History().SampleCount();
+    window.Reconnect();
+    EXPECT_TRUE(window.IsSampling());
+    EXPECT_NE(sim.state.m_pInstrument->GetSession(), before);
+    ASSERT_TRUE(WaitFor([&] { return window.History().SampleCount() >= taken + 2; }));
+    window.PauseSampling();
+    EXPECT_EQ(window.History().Last().value[2], 0xA5A5);
+    EXPECT_TRUE(platform.Boxes().empty());
 }
 
 TEST(Monitor, PulsesOfTheSimulatedModuleAreCaughtAndMarked) {
@@ -137,7 +143,7 @@ TEST(Monitor, PulsesOfTheSimulatedModuleAreCaughtAndMarked) {
     SimConnection sim(kWalkingModule);
     CMonitorWindow window(*sim.state.m_pInstrument, sim.state.m_visaLibraryNames);
     window.StartSampling();
-    QTRY_VERIFY_WITH_TIMEOUT(window.History().SampleCount() >= 3, kWaitMs);
+    ASSERT_TRUE(WaitFor([&] { return window.History().SampleCount() >= 3; }));
     window.PauseSampling();
     std::size_t pulses = 0;
     for (int channel = 0; channel < 16; ++channel) {
@@ -176,9 +182,32 @@ TEST(Monitor, ACaughtPulseIsMarkedOnItsLampAndInTheDiagram) {
 
     CTimingDiagram* diagram = window.Diagram();
     diagram->ZoomToAll();
+    diagram->EnsureVisible(37);
     const QImage traces = diagram->grab().toImage();
-    EXPECT_TRUE(ImageHasColour(traces, diagram->RowRect(37), QColor(255, 70, 70)));
+    // At the pulse's own column, and nowhere else in its row or the next.
+    const QRect row = diagram->RowRect(37);
+    ASSERT_TRUE(diagram->rect().contains(row));
+    const int x = row.left() + static_cast<int>(std::lround(100000 / diagram->UsPerPixel()));
+    EXPECT_TRUE(ImageHasColour(traces, QRect(x, row.top(), 1, row.height()), QColor(255, 70, 70)));
+    EXPECT_FALSE(ImageHasColour(traces,
+                                QRect(row.left(), row.top(), x - 5 - row.left(), row.height()),
+                                QColor(255, 70, 70)));
+    EXPECT_FALSE(ImageHasColour(traces, QRect(x + 5, row.top(), row.right() - x - 5, row.height()),
+                                QColor(255, 70, 70)));
     EXPECT_FALSE(ImageHasColour(traces, diagram->RowRect(36), QColor(255, 70, 70)));
+    // Centred on the column that holds the pulse's sample, to the pixel.
+    int left = traces.width();
+    int right = -1;
+    for (int px = row.left(); px <= row.right(); ++px) {
+        for (int py = row.top(); py <= row.bottom(); ++py) {
+            if (traces.pixelColor(px, py).rgb() == QColor(255, 70, 70).rgb()) {
+                left = std::min(left, px);
+                right = std::max(right, px);
+            }
+        }
+    }
+    const int column = row.left() + static_cast<int>(std::ceil(100000 / diagram->UsPerPixel())) - 1;
+    EXPECT_EQ(left + right, 2 * column) << left << ".." << right << " about " << column;
 }
 
 TEST(Monitor, ZoomAndPanChangeTheVisibleSpan) {
@@ -237,10 +266,12 @@ TEST(Monitor, AFailedReadingIsReportedOnceAndPausesSampling) {
     instrument.FailNext("pos", VI_ERROR_TMO);
     CMonitorWindow window(instrument, {});
     window.StartSampling();
-    QTRY_VERIFY_WITH_TIMEOUT(!window.IsSampling(), kWaitMs);
+    ASSERT_TRUE(WaitFor([&] { return !window.IsSampling(); }));
     EXPECT_EQ(platform.Boxes(), std::vector<std::string>{"Time Out !"});
     EXPECT_EQ(window.History().SampleCount(), 0u);
-    EXPECT_TRUE(window.StatusLabel()->text().contains("paused"));
+    EXPECT_EQ(window.StatusLabel()->text(),
+              "Sampling stopped: the module did not answer in time (VI_ERROR_TMO). Reconnect "
+              "opens the module again.");
 }
 
 TEST(Monitor, OnChangeFallsBackToThePeriodWhenVisaDeliversNoServiceRequests) {
@@ -254,12 +285,12 @@ TEST(Monitor, OnChangeFallsBackToThePeriodWhenVisaDeliversNoServiceRequests) {
     EXPECT_TRUE(window.StatusLabel()->text().contains("On change is not offered"));
     // Chosen anyway (the item is disabled for the user): the sampler falls back and says so.
     mode->setCurrentIndex(1);
+    window.findChild<QSpinBox*>("period")->setValue(20);
     window.StartSampling();
-    QTRY_VERIFY_WITH_TIMEOUT(window.StatusLabel()->text().startsWith("On change is not available"),
-                             kWaitMs);
-    QTRY_VERIFY_WITH_TIMEOUT(window.History().SampleCount() >= 2, kWaitMs);
-    EXPECT_TRUE(window.StatusLabel()->text().endsWith("sampling every 100 ms."))
-        << window.StatusLabel()->text().toStdString();
+    ASSERT_TRUE(WaitFor([&] { return window.History().SampleCount() >= 2; }));
+    // The reason and the period really in force, not the ones of another run.
+    EXPECT_EQ(window.StatusLabel()->text(),
+              "On change is not available (no VISA library): sampling every 20 ms.");
 }
 
 TEST(Monitor, SamplesOnChangeWhenVisaDeliversServiceRequests) {
@@ -269,7 +300,7 @@ TEST(Monitor, SamplesOnChangeWhenVisaDeliversServiceRequests) {
     ASSERT_TRUE(window.OnChangeOffered());
     window.findChild<QComboBox*>("mode")->setCurrentIndex(1);
     window.StartSampling();
-    QTRY_VERIFY_WITH_TIMEOUT(window.History().SampleCount() >= 5, kWaitMs);
+    ASSERT_TRUE(WaitFor([&] { return window.History().SampleCount() >= 5; }));
     EXPECT_EQ(window.StatusLabel()->text(), "Sampling on change (service requests).");
 }
 
@@ -292,13 +323,13 @@ TEST(Monitor, SamplesQueuedBeforeAStopAreDroppedAndARestartDeliversAgain) {
     QCoreApplication::processEvents();
     EXPECT_EQ(samples, 0);
     sampler.Start(CSampler::Mode::Period, 10);
-    QTRY_VERIFY_WITH_TIMEOUT(samples >= 2, kWaitMs);
+    ASSERT_TRUE(WaitFor([&] { return samples >= 2; }));
     sampler.Stop();
 }
 
 TEST(Monitor, AFailedSaveSaysWhyAndKeepsTheRecording) {
     CRecordingPlatform platform;
-    CFakeInstrument instrument;
+    CFakeInstrument instrument(true);
     CMonitorWindow window(instrument, {});
     window.StartRecording();
     window.AddSample(MakeSample(0, {1, 2, 3, 4}));
@@ -335,10 +366,19 @@ TEST(Monitor, TheSystemMenuOpensOneMonitorWhichClosesWithTheFrame) {
     EXPECT_FALSE(monitor->isModal());
     EXPECT_EQ(monitor->windowTitle(), "AQ K3310 Channel Monitor");
     EXPECT_NE(monitor->minimumSize(), monitor->maximumSize()) << "resizable";
-    EXPECT_TRUE(monitor->IsSampling());
-    // The emulated instrument reads 65535 everywhere and has no edges.
-    QTRY_VERIFY_WITH_TIMEOUT(monitor->Lamps()->States().HasSample(), kWaitMs);
-    EXPECT_EQ(monitor->Lamps()->States().Level(63), 1);
+    // The emulated instrument has no module behind it: the monitor says so and shows nothing.
+    EXPECT_FALSE(monitor->IsSampling());
+    EXPECT_EQ(monitor->StatusLabel()->text(),
+              "No live module is connected: the panel runs without one, so there is nothing to "
+              "monitor.");
+    EXPECT_FALSE(monitor->findChild<QPushButton*>("record")->isEnabled());
+    EXPECT_FALSE(monitor->findChild<QPushButton*>("run")->isEnabled());
+    monitor->StartRecording();
+    monitor->OnMarkTimer();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(monitor->IsRecording());
+    EXPECT_FALSE(monitor->Lamps()->States().HasSample());
+    EXPECT_TRUE(monitor->History().IsEmpty());
 
     monitor->hide();
     frame->MenuItem(ID_CHANNEL_MONITOR)->trigger();
