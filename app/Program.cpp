@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/MainFrame.h"
 #include "app/SfpApp.h"
@@ -29,6 +30,32 @@ bool HaveDisplay() {
 #endif
 }
 
+constexpr const char* kUsage =
+    "Usage: aq3310-sfp [/a RESOURCE] [/n] [/r]\n"
+    "Shows the front panel of an AQ K3310 module; aq3310-sfp-sim starts it on the bundled\n"
+    "simulated module. Options may also be written -a, -n, -r.\n"
+    "  /a RESOURCE    open this VISA resource directly, with no search\n"
+    "  /n             offer every resource that opens, without identifying it\n"
+    "  /r             reset the module when it is opened\n"
+    "  -h, --help     show this help and exit\n"
+    "  -V, --version  show the version and exit\n";
+
+// --help and --version answer on the terminal, before any window or library is touched.
+bool AnsweredOnTerminal(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            std::fputs(kUsage, stdout);
+            return true;
+        }
+        if (arg == "-V" || arg == "--version") {
+            std::printf("aq3310-sfp %s\n", SFP_VERSION);
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 QIcon AppIcon() {
@@ -50,6 +77,9 @@ QIcon AppIcon() {
 }
 
 int RunProgram(int argc, char** argv) {
+    if (AnsweredOnTerminal(argc, argv)) {
+        return 0;
+    }
     RestartWithSafeLibraryPath(argv);
     if (const std::string refusal = LibrarySearchRefusal(); !refusal.empty()) {
         std::fprintf(stderr, "aq3310-sfp: %s\n", refusal.c_str());

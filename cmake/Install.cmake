@@ -27,6 +27,10 @@ if(TARGET sfp_visa AND TARGET sfp_aqk3310)
 endif()
 configure_file(${CMAKE_SOURCE_DIR}/dist/aq3310-sfp-sim.in ${CMAKE_BINARY_DIR}/aq3310-sfp-sim @ONLY)
 install(PROGRAMS ${CMAKE_BINARY_DIR}/aq3310-sfp-sim DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET aq3310-rec)
+    configure_file(${CMAKE_SOURCE_DIR}/dist/aq3310-rec-sim.in ${CMAKE_BINARY_DIR}/aq3310-rec-sim @ONLY)
+    install(PROGRAMS ${CMAKE_BINARY_DIR}/aq3310-rec-sim DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(FILES ${CMAKE_SOURCE_DIR}/resources/help/aqk3310.html
         DESTINATION ${CMAKE_INSTALL_DATADIR}/aq3310-sfp)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/aq3310-sfp.desktop ${CMAKE_SOURCE_DIR}/dist/aq3310-sfp-sim.desktop
@@ -55,6 +59,8 @@ install(FILES ${SFP_DOC_OUT}/aq3310-sfp.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}
         RENAME aq3310-sfp-sim.1.gz)
 if(TARGET aq3310-rec)
     install(FILES ${SFP_DOC_OUT}/aq3310-rec.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${SFP_DOC_OUT}/aq3310-rec.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+            RENAME aq3310-rec-sim.1.gz)
 endif()
 # The package is native (no Debian revision): its changelog is changelog.gz.
 install(FILES ${SFP_DOC_OUT}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})

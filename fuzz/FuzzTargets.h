@@ -12,3 +12,4 @@ void FuzzScenario(const std::uint8_t* data, std::size_t size);
 void FuzzVxi11Request(const std::uint8_t* data, std::size_t size);
 void FuzzFormat(const std::uint8_t* data, std::size_t size);
 void FuzzResourceName(const std::uint8_t* data, std::size_t size);
+void FuzzRecording(const std::uint8_t* data, std::size_t size);

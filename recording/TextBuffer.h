@@ -23,6 +23,12 @@ public:
         Flush();
         return m_ok;
     }
+    // Finish, and have the sink pass the text on, so that it survives this process.
+    bool Push() {
+        Flush();
+        m_ok = m_ok && m_sink.Flush();
+        return m_ok;
+    }
 
 private:
     static constexpr std::size_t kChunk = 1 << 16;

@@ -1,13 +1,19 @@
 #include "vxi11/InterruptChannel.h"
 
 #include <arpa/inet.h>
+#include <sys/socket.h>
+
+#include <cerrno>
 
 namespace vxi11 {
 
 namespace {
 
-// A client that does not answer a service request costs the device no more than this.
-constexpr auto kReplyTimeout = std::chrono::seconds(1);
+// A client that does not take a call within this long has stopped reading: its channel is
+// closed and later requests are not sent to it.
+constexpr auto kSendTimeout = std::chrono::seconds(1);
+// Requests beyond this many waiting to be sent are dropped: the client already has one to see.
+constexpr std::size_t kMaxQueued = 16;
 
 }  // namespace
 
@@ -26,33 +32,78 @@ std::shared_ptr<CInterruptChannel> CInterruptChannel::Connect(std::uint32_t addr
     if (!socket.IsOpen()) {
         return nullptr;
     }
-    return std::shared_ptr<CInterruptChannel>(
+    std::shared_ptr<CInterruptChannel> channel(
         new CInterruptChannel(std::move(socket), program, version));
+    channel->m_thread = std::thread([raw = channel.get()] { raw->Run(); });
+    return channel;
 }
 
 CInterruptChannel::CInterruptChannel(CSocket socket, std::uint32_t program, std::uint32_t version)
     : m_socket(std::move(socket)), m_program(program), m_version(version) {}
 
-bool CInterruptChannel::SendServiceRequest(const Bytes& handle) {
+CInterruptChannel::~CInterruptChannel() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    // Wakes a send that waits for a client that stopped reading.
+    m_socket.Shutdown();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+bool CInterruptChannel::Post(const Bytes& handle) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_socket.IsOpen()) {
+    if (m_gone || m_stopping || m_queue.size() >= kMaxQueued) {
         return false;
     }
-    Device_SrqParms parms{};
-    parms.handle.handle_len = static_cast<u_int>(handle.size());
-    parms.handle.handle_val = reinterpret_cast<char*>(const_cast<std::uint8_t*>(handle.data()));
-    const CallHeader header{m_xid++, m_program, m_version, kProcIntrSrq};
-    const Bytes call = EncodeCall(header, reinterpret_cast<xdrproc_t>(xdr_Device_SrqParms), &parms);
-    const Clock::time_point deadline = Clock::now() + kReplyTimeout;
-    Bytes reply;
-    if (!WriteRecord(m_socket.Fd(), call, &deadline) ||
-        ReadRecord(m_socket.Fd(), 4096, &reply, &deadline) != RecordResult::Ok) {
-        // The stream is out of step or gone; later requests are not sent.
-        m_socket = CSocket();
-        return false;
+    m_queue.push_back(handle);
+    m_wake.notify_all();
+    return true;
+}
+
+bool CInterruptChannel::Drain() {
+    std::uint8_t scratch[4096];
+    // Bounded, so that a client streaming bytes at us cannot hold this thread.
+    for (int i = 0; i < 16; ++i) {
+        const ssize_t got = ::recv(m_socket.Fd(), scratch, sizeof(scratch), MSG_DONTWAIT);
+        if (got == 0) {
+            return false;
+        }
+        if (got < 0) {
+            return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+        }
     }
-    CXdrReader reader(reply);
-    return DecodeSuccessReply(reader.Get(), header.xid);
+    return true;
+}
+
+void CInterruptChannel::Run() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+        if (m_stopping) {
+            return;
+        }
+        const Bytes handle = std::move(m_queue.front());
+        m_queue.pop_front();
+        const std::uint32_t xid = m_xid++;
+        lock.unlock();
+        Device_SrqParms parms{};
+        parms.handle.handle_len = static_cast<u_int>(handle.size());
+        parms.handle.handle_val = reinterpret_cast<char*>(const_cast<std::uint8_t*>(handle.data()));
+        const Bytes call = EncodeCall(CallHeader{xid, m_program, m_version, kProcIntrSrq},
+                                      reinterpret_cast<xdrproc_t>(xdr_Device_SrqParms), &parms);
+        const Clock::time_point deadline = Clock::now() + kSendTimeout;
+        const bool sent = Drain() && WriteRecord(m_socket.Fd(), call, &deadline);
+        lock.lock();
+        if (!sent) {
+            m_gone = true;
+            m_queue.clear();
+            return;
+        }
+    }
 }
 
 }  // namespace vxi11

@@ -105,36 +105,24 @@ ViStatus Write(SfpLink* link, const ViByte* data, ViUInt32 count, ViBoolean end,
 ViStatus Read(SfpLink* link, ViByte* buffer, ViUInt32 count, ViInt32 termChar, ViUInt32 timeoutMs,
               ViUInt32* read, ViBoolean* end) {
     return Guarded([&]() -> ViStatus {
-        ViUInt32 got = 0;
-        for (;;) {
-            std::string piece;
-            std::int32_t reason = 0;
-            const int code = link->client.Read(count - got, termChar, timeoutMs, &piece, &reason);
-            const ViUInt32 take =
-                std::min<ViUInt32>(static_cast<ViUInt32>(piece.size()), count - got);
-            std::memcpy(buffer + got, piece.data(), take);
-            got += take;
-            if (read != nullptr) {
-                *read = got;
-            }
-            if (code != vxi11::kOk) {
-                return FromLink(code);
-            }
-            if ((reason & (vxi11::kReasonEnd | vxi11::kReasonTermChar)) != 0) {
-                if (end != nullptr) {
-                    *end = VI_TRUE;
-                }
-                return (reason & vxi11::kReasonEnd) != 0 ? VI_SUCCESS : VI_SUCCESS_TERM_CHAR;
-            }
-            if (got == count) {
-                return VI_SUCCESS_MAX_CNT;
-            }
-            // A device may hand back less than asked without an end; one that hands back
-            // nothing would have the loop spin.
-            if (piece.empty()) {
-                return VI_ERROR_IO;
-            }
+        std::string data;
+        std::int32_t reason = 0;
+        const int code = link->client.ReadMessage(&data, timeoutMs, count, termChar, &reason);
+        const ViUInt32 got = std::min<ViUInt32>(static_cast<ViUInt32>(data.size()), count);
+        std::memcpy(buffer, data.data(), got);
+        if (read != nullptr) {
+            *read = got;
         }
+        if (code != vxi11::kOk) {
+            return FromLink(code);
+        }
+        if ((reason & (vxi11::kReasonEnd | vxi11::kReasonTermChar)) != 0) {
+            if (end != nullptr) {
+                *end = VI_TRUE;
+            }
+            return (reason & vxi11::kReasonEnd) != 0 ? VI_SUCCESS : VI_SUCCESS_TERM_CHAR;
+        }
+        return VI_SUCCESS_MAX_CNT;
     });
 }
 

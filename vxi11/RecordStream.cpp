@@ -10,13 +10,19 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace vxi11 {
 
 namespace {
 
 constexpr std::uint32_t kLastFragment = 0x80000000u;
+// Senders write a record as one fragment or a few; more than this is a sender that never ends.
+constexpr int kMaxFragments = 64;
 
 int RemainingMs(const Clock::time_point* deadline) {
     if (deadline == nullptr) {
@@ -47,7 +53,9 @@ enum class IoResult { Ok, Closed, TimedOut };
 IoResult ReadExactly(int fd, std::uint8_t* data, std::size_t size,
                      const Clock::time_point* deadline) {
     while (size > 0) {
-        if (deadline != nullptr && !WaitFor(fd, POLLIN, deadline)) {
+        // The clock first: once the deadline passed, a sender that keeps bytes coming would
+        // have poll report "readable" at once, for ever.
+        if (deadline != nullptr && (Clock::now() >= *deadline || !WaitFor(fd, POLLIN, deadline))) {
             return IoResult::TimedOut;
         }
         const ssize_t got = ::recv(fd, data, size, 0);
@@ -63,23 +71,101 @@ IoResult ReadExactly(int fd, std::uint8_t* data, std::size_t size,
     return IoResult::Ok;
 }
 
-bool Resolve(const std::string& host, std::uint16_t port, sockaddr_in* address) {
+// A name lookup the resolver works on by itself; it must outlive the wait when the resolver
+// does not let go of it in time.
+struct Lookup {
+    gaicb request{};
+    addrinfo hints{};
+    std::string host;
+};
+
+enum class ResolveResult { Ok, Unknown, TimedOut };
+
+// The lookup asks the name service without a deadline of its own (one that never answers
+// holds it for the resolver's retries, 10 s and more): it runs in the resolver's thread and is
+// given up at the deadline.
+ResolveResult Resolve(const std::string& host, std::uint16_t port, Clock::time_point deadline,
+                      sockaddr_in* address) {
     std::memset(address, 0, sizeof(*address));
     address->sin_family = AF_INET;
     address->sin_port = htons(port);
     if (::inet_pton(AF_INET, host.c_str(), &address->sin_addr) == 1) {
-        return true;
+        return ResolveResult::Ok;
     }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-        return false;
+#if defined(__SANITIZE_THREAD__)
+    // The thread sanitizer does not follow the thread glibc starts for getaddrinfo_a (it dies
+    // there): in its builds the lookup runs on a thread of ours, left to end by itself.
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        bool found = false;
+        in_addr address{};
+    };
+    auto shared = std::make_shared<Shared>();
+    try {
+        std::thread([shared, host] {
+            addrinfo hints{};
+            hints.ai_family = AF_INET;
+            hints.ai_socktype = SOCK_STREAM;
+            addrinfo* found = nullptr;
+            const bool ok = ::getaddrinfo(host.c_str(), nullptr, &hints, &found) == 0 && found;
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            if (ok) {
+                shared->address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
+            }
+            if (found != nullptr) {
+                ::freeaddrinfo(found);
+            }
+            shared->found = ok;
+            shared->finished = true;
+            shared->done.notify_all();
+        }).detach();
+    } catch (...) {
+        return ResolveResult::Unknown;
     }
-    address->sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-    ::freeaddrinfo(found);
-    return true;
+    std::unique_lock<std::mutex> lock(shared->mutex);
+    if (!shared->done.wait_until(lock, deadline, [&] { return shared->finished; })) {
+        return ResolveResult::TimedOut;
+    }
+    address->sin_addr = shared->address;
+    return shared->found ? ResolveResult::Ok : ResolveResult::Unknown;
+#else
+    auto lookup = std::make_unique<Lookup>();
+    lookup->host = host;
+    lookup->hints.ai_family = AF_INET;
+    lookup->hints.ai_socktype = SOCK_STREAM;
+    lookup->request.ar_name = lookup->host.c_str();
+    lookup->request.ar_request = &lookup->hints;
+    gaicb* list[] = {&lookup->request};
+    if (::getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr) != 0) {
+        return ResolveResult::Unknown;
+    }
+    while (::gai_error(&lookup->request) == EAI_INPROGRESS) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            if (::gai_cancel(&lookup->request) != EAI_CANCELED) {
+                // Still in the resolver's hands: it writes its answer here later. A few hundred
+                // bytes per lookup that never ends, rather than a wait without end.
+                lookup.release();
+            }
+            return ResolveResult::TimedOut;
+        }
+        const timespec wait{static_cast<time_t>(left.count() / 1000000000),
+                            static_cast<long>(left.count() % 1000000000)};
+        ::gai_suspend(list, 1, &wait);
+    }
+    addrinfo* found = lookup->request.ar_result;
+    const bool ok = ::gai_error(&lookup->request) == 0 && found != nullptr;
+    if (ok) {
+        address->sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
+    }
+    if (found != nullptr) {
+        ::freeaddrinfo(found);
+    }
+    return ok ? ResolveResult::Ok : ResolveResult::Unknown;
+#endif
 }
 
 }  // namespace
@@ -115,9 +201,15 @@ void CSocket::Shutdown() const {
 CSocket ConnectTcp(const std::string& host, std::uint16_t port, Clock::time_point deadline,
                    std::string* error) {
     sockaddr_in address{};
-    if (!Resolve(host, port, &address)) {
-        *error = "unknown host " + host;
-        return CSocket();
+    switch (Resolve(host, port, deadline, &address)) {
+        case ResolveResult::Ok:
+            break;
+        case ResolveResult::Unknown:
+            *error = "unknown host " + host;
+            return CSocket();
+        case ResolveResult::TimedOut:
+            *error = "no answer from the name service for " + host + " within the time-out";
+            return CSocket();
     }
     CSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!socket.IsOpen()) {
@@ -162,7 +254,7 @@ CSocket ListenTcp(const std::string& address, std::uint16_t port, std::uint16_t*
     if (!socket.IsOpen() ||
         ::setsockopt(socket.Fd(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof(one)) != 0 ||
         ::bind(socket.Fd(), reinterpret_cast<sockaddr*>(&local), sizeof(local)) != 0 ||
-        ::listen(socket.Fd(), 64) != 0) {
+        ::listen(socket.Fd(), 256) != 0) {
         *error = std::string("cannot listen on ") + address + ": " + std::strerror(errno);
         return CSocket();
     }
@@ -185,7 +277,10 @@ bool LocalAddress(int fd, std::uint32_t* address, std::uint16_t* port) {
 RecordResult ReadRecord(int fd, std::uint32_t maxSize, Bytes* record,
                         const Clock::time_point* deadline) {
     record->clear();
-    for (;;) {
+    for (int fragment = 0;; ++fragment) {
+        if (fragment == kMaxFragments) {
+            return RecordResult::TooLarge;
+        }
         std::uint8_t mark[4];
         const IoResult got = ReadExactly(fd, mark, sizeof(mark), deadline);
         if (got != IoResult::Ok) {

@@ -42,8 +42,9 @@ bool LocalAddress(int fd, std::uint32_t* address, std::uint16_t* port);
 
 enum class RecordResult { Ok, Closed, TooLarge, TimedOut };
 
-// Reads one RPC record (all its fragments) of at most maxSize bytes. With no deadline it waits
-// for as long as the peer keeps the connection.
+// Reads one RPC record (all its fragments, at most 64) of at most maxSize bytes; the deadline
+// is checked before every read. With no deadline it waits for as long as the peer keeps the
+// connection.
 RecordResult ReadRecord(int fd, std::uint32_t maxSize, Bytes* record,
                         const Clock::time_point* deadline = nullptr);
 // Writes one record as a single fragment; false when the peer is gone or the deadline passed.

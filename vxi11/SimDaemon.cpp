@@ -1,8 +1,10 @@
 // aq3310-simd: serves the simulated system's resources as VXI-11 devices, so that any VISA on
 // any machine that reaches this one can share one simulated module.
+#include <arpa/inet.h>
 #include <netinet/in.h>
-#include <rpc/pmap_clnt.h>
+#include <rpc/rpc.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,22 +19,30 @@
 
 #include "sim/core/DefaultScenario.h"
 #include "sim/core/Scenario.h"
+#include "sim/replay/Replay.h"
 #include "sim/visa/SimHooks.h"
 #include "vxi11/RpcServer.h"
+#include "vxi11/Vxi11Client.h"
 #include "vxi11/Vxi11Server.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: aq3310-simd [--scenario FILE] [--listen ADDRESS] [--verbose]\n"
+    "Usage: aq3310-simd [--scenario FILE | --replay FILE] [--listen ADDRESS] [--verbose]\n"
     "Serves the simulated system's resources as VXI-11 devices inst0, inst1, ... and\n"
     "vxi0,<slot>; registers with the portmapper (rpcbind) and runs until SIGINT or SIGTERM.\n"
     "  --scenario FILE    scenario file (default: $SFP_SIM_SCENARIO, else the built-in one)\n"
+    "  --replay FILE      one K3310 in slot 24 whose inputs play FILE (VCD or CSV)\n"
     "  --listen ADDRESS   IPv4 address to serve on (default 127.0.0.1; 0.0.0.0: every one)\n"
-    "  --verbose          log links, writes and locks on standard error\n";
+    "  --verbose          log links, writes and locks on standard error\n"
+    "  -h, --help         show this help and exit\n"
+    "  -V, --version      show the version and exit\n";
 
 struct Options {
+    bool help = false;
+    bool version = false;
     std::string scenario;
+    std::string replay;
     std::string listen = "127.0.0.1";
     bool verbose = false;
 };
@@ -40,18 +50,44 @@ struct Options {
 bool ParseArguments(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if ((argument == "--scenario" || argument == "--listen") && i + 1 < argc) {
-            (argument == "--scenario" ? options->scenario : options->listen) = argv[++i];
+        if ((argument == "--scenario" || argument == "--listen" || argument == "--replay") &&
+            i + 1 < argc) {
+            (argument == "--scenario" ? options->scenario
+             : argument == "--replay" ? options->replay
+                                      : options->listen) = argv[++i];
         } else if (argument == "--verbose") {
             options->verbose = true;
+        } else if (argument == "-h" || argument == "--help") {
+            options->help = true;
+        } else if (argument == "-V" || argument == "--version") {
+            options->version = true;
         } else {
             return false;
         }
+    }
+    return options->scenario.empty() || options->replay.empty();
+}
+
+// The built-in module in its slot, its inputs played from the file instead of stepped.
+bool ReplayScenario(const std::string& file, sim::Scenario* scenario) {
+    *scenario = sim::DefaultScenario();
+    sim::ModuleScenario& module = *scenario->resources.at(0).module;
+    module.ports = {};
+    module.stepMs = 0;
+    module.replay.emplace();
+    module.replay->file = file;
+    sim::CReplay::Problem problem;
+    if (!sim::CReplay::Open(*module.replay, &problem)) {
+        std::cerr << "aq3310-simd: " << file << ": " << problem.text << "\n";
+        return false;
     }
     return true;
 }
 
 bool LoadScenario(const Options& options, sim::Scenario* scenario) {
+    if (!options.replay.empty()) {
+        return ReplayScenario(options.replay, scenario);
+    }
     std::string path = options.scenario;
     if (path.empty()) {
         const char* variable = std::getenv(sim::kScenarioVariable);
@@ -77,6 +113,59 @@ bool LoadScenario(const Options& options, sim::Scenario* scenario) {
     return true;
 }
 
+// Every connection takes a descriptor, and an interrupt channel one more: the usual soft limit
+// of 1,024 would refuse clients well below the server's own limit.
+void RaiseDescriptorLimit() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+// The port the portmapper names for the core program now (0: none).
+std::uint16_t RegisteredPort() {
+    std::string error;
+    return vxi11::CVxi11Client::PortmapperPort("127.0.0.1", vxi11::kCoreProgram,
+                                               vxi11::kProgramVersion, 2000, &error);
+}
+
+// Whether a server answers on port, at the address we listen on or on loopback.
+bool Answers(const std::string& listen, std::uint16_t port) {
+    std::string error;
+    const auto deadline = vxi11::Clock::now() + std::chrono::seconds(1);
+    const std::string address = listen == "0.0.0.0" ? "127.0.0.1" : listen;
+    return vxi11::ConnectTcp(address, port, deadline, &error).IsOpen() ||
+           vxi11::ConnectTcp("127.0.0.1", port, deadline, &error).IsOpen();
+}
+
+// Registers the core channel with its real address (the portmapper shows it as the
+// universal address), for TCP.
+bool Register(const std::string& listen, std::uint16_t port) {
+    netconfig* tcp = getnetconfigent("tcp");
+    if (tcp == nullptr) {
+        return false;
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    ::inet_pton(AF_INET, listen.c_str(), &address.sin_addr);
+    netbuf buffer{sizeof(address), sizeof(address), &address};
+    rpcb_unset(vxi11::kCoreProgram, vxi11::kProgramVersion, tcp);
+    const bool registered =
+        rpcb_set(vxi11::kCoreProgram, vxi11::kProgramVersion, tcp, &buffer) != 0;
+    freenetconfigent(tcp);
+    return registered;
+}
+
+void Unregister() {
+    netconfig* tcp = getnetconfigent("tcp");
+    if (tcp != nullptr) {
+        rpcb_unset(vxi11::kCoreProgram, vxi11::kProgramVersion, tcp);
+        freenetconfigent(tcp);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,6 +173,14 @@ int main(int argc, char** argv) {
     if (!ParseArguments(argc, argv, &options)) {
         std::cerr << kUsage;
         return 2;
+    }
+    if (options.help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "aq3310-simd " << SFP_VERSION << "\n";
+        return 0;
     }
     sim::Scenario scenario;
     if (!LoadScenario(options, &scenario)) {
@@ -104,6 +201,7 @@ int main(int argc, char** argv) {
     if (options.verbose) {
         log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     }
+    RaiseDescriptorLimit();
     vxi11::CVxi11Server server(scenario, log);
     vxi11::CRpcServer network(server);
     std::string error;
@@ -111,9 +209,15 @@ int main(int argc, char** argv) {
         std::cerr << "aq3310-simd: " << error << "\n";
         return 1;
     }
-    // A registration left by an earlier run would point clients at a dead port.
-    pmap_unset(vxi11::kCoreProgram, vxi11::kProgramVersion);
-    if (!pmap_set(vxi11::kCoreProgram, vxi11::kProgramVersion, IPPROTO_TCP, network.CorePort())) {
+    // A registration left by an earlier run would point clients at a dead port and is
+    // replaced; one of a server that still answers is left to it.
+    const std::uint16_t registered = RegisteredPort();
+    if (registered != 0 && Answers(options.listen, registered)) {
+        std::cerr << "aq3310-simd: another server is registered with the portmapper on port "
+                  << registered << " and answers; stop it first\n";
+        return 1;
+    }
+    if (!Register(options.listen, network.CorePort())) {
         std::cerr << "aq3310-simd: cannot register with the portmapper; is rpcbind running?\n";
         return 1;
     }
@@ -153,7 +257,10 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    pmap_unset(vxi11::kCoreProgram, vxi11::kProgramVersion);
+    // Only our own registration: another server may have taken over since.
+    if (RegisteredPort() == network.CorePort()) {
+        Unregister();
+    }
     network.Stop();
     std::fprintf(stderr, "aq3310-simd: stopped on %s\n", received == SIGINT ? "SIGINT" : "SIGTERM");
     return 0;

@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <rpc/pmap_prot.h>
 
+#include <algorithm>
+
 #include "vxi11/SrqListener.h"
 
 namespace vxi11 {
@@ -241,18 +243,35 @@ int CVxi11Client::Read(std::uint32_t requestSize, int termChar, std::uint32_t io
     return static_cast<int>(result.error);
 }
 
-int CVxi11Client::ReadMessage(std::string* message, std::uint32_t ioTimeoutMs,
-                              std::size_t maxSize) {
+int CVxi11Client::ReadMessage(std::string* message, std::uint32_t ioTimeoutMs, std::size_t maxSize,
+                              int termChar, std::int32_t* reason) {
     message->clear();
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ioTimeoutMs);
     for (;;) {
+        const long long left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        // A device that hands out a byte at a time, each just inside the time-out, does not
+        // stretch the call.
+        if (left <= 0 && !message->empty()) {
+            m_error = "the message did not end within the time-out";
+            return kIoTimeout;
+        }
         std::string piece;
-        std::int32_t reason = 0;
-        const int status = Read(static_cast<std::uint32_t>(maxSize - message->size()), -1,
-                                ioTimeoutMs, &piece, &reason);
+        std::int32_t why = 0;
+        const int status = Read(static_cast<std::uint32_t>(maxSize - message->size()), termChar,
+                                static_cast<std::uint32_t>(std::max(left, 0LL)), &piece, &why);
         message->append(piece);
-        if (status != kOk || (reason & (kReasonEnd | kReasonTermChar)) != 0 ||
+        if (reason != nullptr) {
+            *reason = why;
+        }
+        if (status != kOk || (why & (kReasonEnd | kReasonTermChar)) != 0 ||
             message->size() >= maxSize) {
             return status;
+        }
+        // Nothing and no end: asking again would only spin.
+        if (piece.empty()) {
+            m_error = "the device sent nothing and no end";
+            return kIoError;
         }
     }
 }

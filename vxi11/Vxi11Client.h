@@ -45,8 +45,11 @@ public:
     // One read of at most requestSize bytes, ending at termChar when it is 0..255.
     int Read(std::uint32_t requestSize, int termChar, std::uint32_t ioTimeoutMs, std::string* data,
              std::int32_t* reason);
-    // Reads until the device marks the end (or termChar), at most maxSize bytes.
-    int ReadMessage(std::string* message, std::uint32_t ioTimeoutMs, std::size_t maxSize = 65536);
+    // Reads until the device marks the end (or termChar, 0..255), at most maxSize bytes; the
+    // time-out bounds the whole message, however the device hands it out. *reason tells why
+    // the last read ended.
+    int ReadMessage(std::string* message, std::uint32_t ioTimeoutMs, std::size_t maxSize = 65536,
+                    int termChar = -1, std::int32_t* reason = nullptr);
     int Query(const std::string& command, std::string* reply, std::uint32_t ioTimeoutMs);
     int ReadStb(std::uint8_t* stb);
     int Trigger();

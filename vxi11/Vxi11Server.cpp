@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstring>
 
 #include "vxi11/InterruptChannel.h"
 
@@ -10,10 +11,13 @@ namespace vxi11 {
 
 namespace {
 
-// Beyond this many links create_link answers "out of resources".
-constexpr std::size_t kMaxLinks = 1024;
-// A message sent in pieces without an end is dropped past this size.
-constexpr std::size_t kMaxMessage = 4 * kMaxRecvSize;
+// Beyond this many links on one connection, or in all, create_link answers "out of
+// resources". The total covers every connection the network layer admits with all its links.
+constexpr std::size_t kMaxLinksPerConnection = 8;
+constexpr std::size_t kMaxLinks = 8192;
+// Messages sent in pieces without an end: one connection holds at most this much over all
+// its links; the write that would pass it is refused and that link's message dropped.
+constexpr std::size_t kMaxBuffered = 4 * kMaxRecvSize;
 constexpr std::uint8_t kStbMessageAvailable = 0x10;
 constexpr std::uint8_t kStbRequestService = 0x40;
 
@@ -27,6 +31,15 @@ std::string Lower(std::string text) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return text;
+}
+
+// Data for the log: a long message is cut, so that one write makes one readable line.
+std::string Shown(const std::string& data) {
+    constexpr std::size_t kShown = 120;
+    if (data.size() <= kShown) {
+        return data;
+    }
+    return data.substr(0, kShown) + "... (" + std::to_string(data.size()) + " bytes)";
 }
 
 long long NowMs() {
@@ -50,7 +63,8 @@ std::int32_t ErrorOfStatus(ViStatus status) {
 
 }  // namespace
 
-CVxi11Server::CVxi11Server(const sim::Scenario& scenario, Log log) : m_log(std::move(log)) {
+CVxi11Server::CVxi11Server(const sim::Scenario& scenario, Log log)
+    : m_log(std::move(log)), m_random(std::random_device{}()) {
     const long long now = NowMs();
     for (std::size_t i = 0; i < scenario.resources.size(); ++i) {
         const sim::ResourceScenario& resource = scenario.resources[i];
@@ -102,6 +116,24 @@ void CVxi11Server::Trace(const std::string& line) const {
     }
 }
 
+void CVxi11Server::ConnectionOpened(ConnectionId connection, std::uint32_t peer) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_peers[connection].address = peer;
+}
+
+bool CVxi11Server::HoldsLinks(ConnectionId connection) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto found = m_peers.find(connection);
+    return found != m_peers.end() && found->second.links > 0;
+}
+
+bool CVxi11Server::PeerHoldsLinks(std::uint32_t peer) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return std::any_of(m_peers.begin(), m_peers.end(), [peer](const auto& entry) {
+        return entry.second.address == peer && entry.second.links > 0;
+    });
+}
+
 std::optional<Bytes> CVxi11Server::HandleRecord(ConnectionId connection, Channel channel,
                                                 const Bytes& record) {
     CXdrReader reader(record);
@@ -142,29 +174,32 @@ Bytes CVxi11Server::Dispatch(ConnectionId connection, Channel channel, const Cal
         case kProcCreateLink:
             return CreateLink(connection, xid, xdr);
         case kProcWrite:
-            return Write(xid, xdr);
+            return Write(connection, xid, xdr);
         case kProcRead:
-            return Read(xid, xdr);
+            return Read(connection, xid, xdr);
         case kProcReadStb:
         case kProcTrigger:
         case kProcClear:
         case kProcRemote:
         case kProcLocal:
-            return Generic(xid, header.procedure, xdr);
+            return Generic(connection, xid, header.procedure, xdr);
         case kProcLock:
-            return LockDevice(xid, xdr);
+            return LockDevice(connection, xid, xdr);
         case kProcUnlock:
         case kProcDestroyLink:
             return LinkOnly(connection, xid, header.procedure, xdr);
         case kProcEnableSrq:
-            return EnableSrq(xid, xdr);
+            return EnableSrq(connection, xid, xdr);
         case kProcDocmd: {
             CDecoded<Device_DocmdParms> parms(Proc(xdr_Device_DocmdParms));
             if (!parms.Decode(xdr)) {
                 return EncodeReply(xid, AcceptStat::GarbageArguments);
             }
             Device_DocmdResp result{};
-            result.error = FindLink(parms->lid) ? kNotSupported : kInvalidLink;
+            {
+                Lock lock(m_mutex);
+                result.error = FindLink(connection, parms->lid) ? kNotSupported : kInvalidLink;
+            }
             return EncodeReply(xid, AcceptStat::Success, Proc(xdr_Device_DocmdResp), &result);
         }
         case kProcCreateIntrChan:
@@ -176,9 +211,18 @@ Bytes CVxi11Server::Dispatch(ConnectionId connection, Channel channel, const Cal
     }
 }
 
-CVxi11Server::LinkPtr CVxi11Server::FindLink(std::int32_t id) const {
+CVxi11Server::LinkPtr CVxi11Server::FindLink(ConnectionId connection, std::int32_t id) const {
     const auto found = m_links.find(id);
-    return found == m_links.end() ? nullptr : found->second;
+    return found == m_links.end() || found->second->connection != connection ? nullptr
+                                                                             : found->second;
+}
+
+void CVxi11Server::DropInput(Link& link) {
+    const auto peer = m_peers.find(link.connection);
+    if (peer != m_peers.end()) {
+        peer->second.buffered -= std::min(peer->second.buffered, link.input.size());
+    }
+    link.input.clear();
 }
 
 std::optional<std::size_t> CVxi11Server::FindDevice(const std::string& name) const {
@@ -254,18 +298,22 @@ Bytes CVxi11Server::CreateLink(ConnectionId connection, std::uint32_t xid, XDR* 
     const std::optional<std::size_t> device = FindDevice(name);
     if (m_stopping) {
         result.error = kOutOfResources;
+    } else if (name.size() > DEVICE_MAX_NAME) {
+        result.error = kParameterError;
     } else if (!device) {
         result.error = kDeviceNotAccessible;
-    } else if (m_links.size() >= kMaxLinks) {
+    } else if (m_links.size() >= kMaxLinks || m_peers[connection].links >= kMaxLinksPerConnection) {
         result.error = kOutOfResources;
     } else {
         auto link = std::make_shared<Link>();
-        link->id = m_nextLink;
-        // Ids stay positive and are not reused while the server runs long enough to matter.
-        m_nextLink = m_nextLink == INT32_MAX ? 1 : m_nextLink + 1;
+        std::uniform_int_distribution<std::int32_t> ids(1, INT32_MAX);
+        do {
+            link->id = ids(m_random);
+        } while (m_links.count(link->id) != 0);
         link->connection = connection;
         link->device = *device;
         m_links[link->id] = link;
+        ++m_peers[connection].links;
         if (parms->lockDevice) {
             result.error = AwaitAccess(lock, link, kFlagWaitLock,
                                        static_cast<std::uint32_t>(parms->lock_timeout));
@@ -281,7 +329,7 @@ Bytes CVxi11Server::CreateLink(ConnectionId connection, std::uint32_t xid, XDR* 
             result.maxRecvSize = kMaxRecvSize;
         }
     }
-    Trace("create_link " + name + " -> " + std::to_string(result.error) + " link " +
+    Trace("create_link " + Shown(name) + " -> " + std::to_string(result.error) + " link " +
           std::to_string(result.lid));
     return EncodeReply(xid, AcceptStat::Success, Proc(xdr_Create_LinkResp), &result);
 }
@@ -291,12 +339,17 @@ void CVxi11Server::DestroyLink(Lock& /*lock*/, const LinkPtr& link) {
     if (device.lockOwner == link->id) {
         device.lockOwner = 0;
     }
+    DropInput(*link);
+    const auto peer = m_peers.find(link->connection);
+    if (peer != m_peers.end() && peer->second.links > 0) {
+        --peer->second.links;
+    }
     link->destroyed = true;
     m_links.erase(link->id);
     m_changed.notify_all();
 }
 
-Bytes CVxi11Server::Write(std::uint32_t xid, XDR* xdr) {
+Bytes CVxi11Server::Write(ConnectionId connection, std::uint32_t xid, XDR* xdr) {
     CDecoded<Device_WriteParms> parms(Proc(xdr_Device_WriteParms));
     if (!parms.Decode(xdr)) {
         return EncodeReply(xid, AcceptStat::GarbageArguments);
@@ -304,7 +357,7 @@ Bytes CVxi11Server::Write(std::uint32_t xid, XDR* xdr) {
     Device_WriteResp result{};
     Targets requests;
     Lock lock(m_mutex);
-    const LinkPtr link = FindLink(parms->lid);
+    const LinkPtr link = FindLink(connection, parms->lid);
     if (!link) {
         result.error = kInvalidLink;
     } else if (parms->data.data_len > kMaxRecvSize) {
@@ -320,21 +373,22 @@ Bytes CVxi11Server::Write(std::uint32_t xid, XDR* xdr) {
             link->outputEnds = true;
             link->pendingRead = VI_SUCCESS;
         }
-        if (link->input.size() + parms->data.data_len > kMaxMessage) {
-            link->input.clear();
+        if (m_peers[connection].buffered + parms->data.data_len > kMaxBuffered) {
+            DropInput(*link);
             result.error = kParameterError;
         }
     }
     if (result.error == kOk) {
         link->input.append(parms->data.data_val, parms->data.data_len);
+        m_peers[connection].buffered += parms->data.data_len;
         result.size = parms->data.data_len;
         if ((parms->flags & kFlagEnd) != 0 ||
             (!link->input.empty() && link->input.back() == '\n')) {
-            const std::string message = std::move(link->input);
-            link->input.clear();
+            const std::string message = link->input;
+            DropInput(*link);
             const sim::CDevice::Outcome outcome =
                 m_devices[link->device].device->Execute(message, NowMs());
-            Trace("write link " + std::to_string(link->id) + ": " + message);
+            Trace("write link " + std::to_string(link->id) + ": " + Shown(message));
             requests = NoticeRequest(link->device);
             if (outcome.writeStatus < 0) {
                 result.error = ErrorOfStatus(outcome.writeStatus);
@@ -352,7 +406,7 @@ Bytes CVxi11Server::Write(std::uint32_t xid, XDR* xdr) {
     return EncodeReply(xid, AcceptStat::Success, Proc(xdr_Device_WriteResp), &result);
 }
 
-Bytes CVxi11Server::Read(std::uint32_t xid, XDR* xdr) {
+Bytes CVxi11Server::Read(ConnectionId connection, std::uint32_t xid, XDR* xdr) {
     CDecoded<Device_ReadParms> parms(Proc(xdr_Device_ReadParms));
     if (!parms.Decode(xdr)) {
         return EncodeReply(xid, AcceptStat::GarbageArguments);
@@ -360,7 +414,7 @@ Bytes CVxi11Server::Read(std::uint32_t xid, XDR* xdr) {
     Device_ReadResp result{};
     std::string data;
     Lock lock(m_mutex);
-    const LinkPtr link = FindLink(parms->lid);
+    const LinkPtr link = FindLink(connection, parms->lid);
     result.error = !link ? kInvalidLink
                          : AwaitAccess(lock, link, parms->flags,
                                        static_cast<std::uint32_t>(parms->lock_timeout));
@@ -403,13 +457,14 @@ Bytes CVxi11Server::Read(std::uint32_t xid, XDR* xdr) {
     return EncodeReply(xid, AcceptStat::Success, Proc(xdr_Device_ReadResp), &result);
 }
 
-Bytes CVxi11Server::Generic(std::uint32_t xid, std::uint32_t procedure, XDR* xdr) {
+Bytes CVxi11Server::Generic(ConnectionId connection, std::uint32_t xid, std::uint32_t procedure,
+                            XDR* xdr) {
     CDecoded<Device_GenericParms> parms(Proc(xdr_Device_GenericParms));
     if (!parms.Decode(xdr)) {
         return EncodeReply(xid, AcceptStat::GarbageArguments);
     }
     Lock lock(m_mutex);
-    const LinkPtr link = FindLink(parms->lid);
+    const LinkPtr link = FindLink(connection, parms->lid);
     const std::int32_t error = !link ? kInvalidLink
                                      : AwaitAccess(lock, link, parms->flags,
                                                    static_cast<std::uint32_t>(parms->lock_timeout));
@@ -434,7 +489,7 @@ Bytes CVxi11Server::Generic(std::uint32_t xid, std::uint32_t procedure, XDR* xdr
         return EncodeReply(xid, AcceptStat::Success, Proc(xdr_Device_ReadStbResp), &result);
     }
     if (error == kOk && procedure == kProcClear) {
-        link->input.clear();
+        DropInput(*link);
         link->output.clear();
         link->outputEnds = true;
         link->pendingRead = VI_SUCCESS;
@@ -443,13 +498,13 @@ Bytes CVxi11Server::Generic(std::uint32_t xid, std::uint32_t procedure, XDR* xdr
     return ErrorReply(xid, error);
 }
 
-Bytes CVxi11Server::LockDevice(std::uint32_t xid, XDR* xdr) {
+Bytes CVxi11Server::LockDevice(ConnectionId connection, std::uint32_t xid, XDR* xdr) {
     CDecoded<Device_LockParms> parms(Proc(xdr_Device_LockParms));
     if (!parms.Decode(xdr)) {
         return EncodeReply(xid, AcceptStat::GarbageArguments);
     }
     Lock lock(m_mutex);
-    const LinkPtr link = FindLink(parms->lid);
+    const LinkPtr link = FindLink(connection, parms->lid);
     std::int32_t error = kInvalidLink;
     if (link) {
         error =
@@ -462,14 +517,25 @@ Bytes CVxi11Server::LockDevice(std::uint32_t xid, XDR* xdr) {
     return ErrorReply(xid, error);
 }
 
-Bytes CVxi11Server::LinkOnly(ConnectionId /*connection*/, std::uint32_t xid,
-                             std::uint32_t procedure, XDR* xdr) {
+Bytes CVxi11Server::LinkOnly(ConnectionId connection, std::uint32_t xid, std::uint32_t procedure,
+                             XDR* xdr) {
     Device_Link id = 0;
     if (!xdr_Device_Link(xdr, &id)) {
         return EncodeReply(xid, AcceptStat::GarbageArguments);
     }
     Lock lock(m_mutex);
-    const LinkPtr link = FindLink(id);
+    LinkPtr link;
+    if (procedure == kProcAbort) {
+        // The abort channel is a connection of its own: it may end the calls of links made
+        // by the same peer, no one else's.
+        const auto found = m_links.find(id);
+        if (found != m_links.end() &&
+            m_peers[found->second->connection].address == m_peers[connection].address) {
+            link = found->second;
+        }
+    } else {
+        link = FindLink(connection, id);
+    }
     std::int32_t error = link ? kOk : kInvalidLink;
     if (link && procedure == kProcUnlock) {
         Device& device = m_devices[link->device];
@@ -488,13 +554,13 @@ Bytes CVxi11Server::LinkOnly(ConnectionId /*connection*/, std::uint32_t xid,
     return ErrorReply(xid, error);
 }
 
-Bytes CVxi11Server::EnableSrq(std::uint32_t xid, XDR* xdr) {
+Bytes CVxi11Server::EnableSrq(ConnectionId connection, std::uint32_t xid, XDR* xdr) {
     CDecoded<Device_EnableSrqParms> parms(Proc(xdr_Device_EnableSrqParms));
     if (!parms.Decode(xdr)) {
         return EncodeReply(xid, AcceptStat::GarbageArguments);
     }
     Lock lock(m_mutex);
-    const LinkPtr link = FindLink(parms->lid);
+    const LinkPtr link = FindLink(connection, parms->lid);
     if (link) {
         link->srqEnabled = parms->enable != 0;
         const auto* handle = reinterpret_cast<const std::uint8_t*>(parms->handle.handle_val);
@@ -511,12 +577,16 @@ Bytes CVxi11Server::CreateInterruptChannel(ConnectionId connection, std::uint32_
     int connectMs = 0;
     {
         Lock lock(m_mutex);
-        if (m_interrupts.count(connection) != 0) {
+        if (m_peers[connection].interrupt) {
             return ErrorReply(xid, kChannelAlreadyEstablished);
         }
         connectMs = m_interruptConnectMs;
     }
-    if (parms->progFamily != DEVICE_TCP) {
+    // Read as the number it was sent as: a value outside the enum is no Device_AddrFamily.
+    std::int32_t family = 0;
+    static_assert(sizeof(family) == sizeof(parms->progFamily), "an enum is sent as 32 bits");
+    std::memcpy(&family, &parms->progFamily, sizeof(family));
+    if (family != DEVICE_TCP) {
         return ErrorReply(xid, kNotSupported);
     }
     if (parms->hostPort == 0 || parms->hostPort > 0xFFFF) {
@@ -534,17 +604,29 @@ Bytes CVxi11Server::CreateInterruptChannel(ConnectionId connection, std::uint32_
         return ErrorReply(xid, kChannelNotEstablished);
     }
     Lock lock(m_mutex);
-    const bool added = m_interrupts.emplace(connection, std::move(channel)).second;
+    std::shared_ptr<CInterruptChannel>& slot = m_peers[connection].interrupt;
+    const bool added = !slot;
+    if (added) {
+        slot = std::move(channel);
+    }
+    lock.unlock();
+    // A channel not taken goes here, its sender stopped outside the lock.
+    channel.reset();
     return ErrorReply(xid, added ? kOk : kChannelAlreadyEstablished);
 }
 
 Bytes CVxi11Server::DestroyInterruptChannel(ConnectionId connection, std::uint32_t xid) {
-    Lock lock(m_mutex);
-    const bool removed = m_interrupts.erase(connection) != 0;
-    return ErrorReply(xid, removed ? kOk : kChannelNotEstablished);
+    std::shared_ptr<CInterruptChannel> gone;
+    {
+        Lock lock(m_mutex);
+        gone = std::move(m_peers[connection].interrupt);
+    }
+    return ErrorReply(xid, gone ? kOk : kChannelNotEstablished);
 }
 
 void CVxi11Server::ConnectionClosed(ConnectionId connection) {
+    // Declared before the lock: the channel's sender is stopped after it is released.
+    std::shared_ptr<CInterruptChannel> interrupt;
     Lock lock(m_mutex);
     std::vector<LinkPtr> gone;
     for (const auto& entry : m_links) {
@@ -556,7 +638,11 @@ void CVxi11Server::ConnectionClosed(ConnectionId connection) {
         Trace("connection closed: link " + std::to_string(link->id) + " destroyed");
         DestroyLink(lock, link);
     }
-    m_interrupts.erase(connection);
+    const auto peer = m_peers.find(connection);
+    if (peer != m_peers.end()) {
+        interrupt = std::move(peer->second.interrupt);
+        m_peers.erase(peer);
+    }
 }
 
 void CVxi11Server::Shutdown() {
@@ -576,18 +662,19 @@ int CVxi11Server::RaiseServiceRequest(const std::string& resource) {
         m_devices[*device].requestPending = true;
         targets = TargetsOf(*device);
     }
-    const int delivered = Send(targets);
-    Trace("service request on " + resource + ": " + std::to_string(delivered) + " sent");
-    return delivered;
+    const int queued = Send(targets);
+    Trace("service request on " + resource + ": " + std::to_string(queued) + " sent");
+    return queued;
 }
 
 CVxi11Server::Targets CVxi11Server::TargetsOf(std::size_t device) const {
     Targets targets;
     for (const auto& entry : m_links) {
         const Link& link = *entry.second;
-        const auto channel = m_interrupts.find(link.connection);
-        if (link.device == device && link.srqEnabled && channel != m_interrupts.end()) {
-            targets.emplace_back(channel->second, link.srqHandle);
+        const auto peer = m_peers.find(link.connection);
+        if (link.device == device && link.srqEnabled && peer != m_peers.end() &&
+            peer->second.interrupt) {
+            targets.emplace_back(peer->second.interrupt, link.srqHandle);
         }
     }
     return targets;
@@ -606,11 +693,11 @@ CVxi11Server::Targets CVxi11Server::NoticeRequest(std::size_t device) {
 }
 
 int CVxi11Server::Send(const Targets& targets) {
-    int delivered = 0;
+    int queued = 0;
     for (const auto& target : targets) {
-        delivered += target.first->SendServiceRequest(target.second) ? 1 : 0;
+        queued += target.first->Post(target.second) ? 1 : 0;
     }
-    return delivered;
+    return queued;
 }
 
 long long CVxi11Server::StepDevices() {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -46,18 +47,26 @@ public:
     // to a client's interrupt channel (negative: none is made); the fuzzer waits for nothing.
     void SetWaitLimits(std::uint32_t maxWaitMs, int interruptConnectMs);
 
+    // A connection came from peer (IPv4, host order): an abort is taken only from the peer
+    // that made the link. Connections never announced count as one peer (the fuzzer's).
+    void ConnectionOpened(ConnectionId connection, std::uint32_t peer);
     // The reply to one call, or nothing when the record is not a call and the connection
     // should be dropped. May wait (reads, locks) for as long as the call's time-outs allow.
     std::optional<Bytes> HandleRecord(ConnectionId connection, Channel channel,
                                       const Bytes& record);
-    // A connection is gone: its links are destroyed and the locks they held released.
+    // A connection is gone: its links are destroyed, the locks they held released and calls
+    // waiting on them ended.
     void ConnectionClosed(ConnectionId connection);
+    // Whether the connection holds a link; for an abort connection, whether its peer does.
+    bool HoldsLinks(ConnectionId connection) const;
+    bool PeerHoldsLinks(std::uint32_t peer) const;
     // Ends every wait at once (with an I/O error) and refuses new calls; for shutting down.
     void Shutdown();
 
     // Sends device_intr_srq to every link on the resource (scenario name or device name) that
     // enabled service requests, over its client's interrupt channel; sets the status byte's
-    // request bit. Returns how many were delivered, or -1 for an unknown resource.
+    // request bit. Returns how many were sent on (queued to an open channel), or -1 for an
+    // unknown resource. Never waits for a client.
     int RaiseServiceRequest(const std::string& resource);
     // Steps the modules whose inputs run on time up to now; a module whose own service request
     // rises (an enabled status bit) is reported as RaiseServiceRequest does. Returns when to
@@ -78,7 +87,7 @@ private:
         bool requesting = false;  // the module's own service request, as last seen
     };
     struct Link {
-        std::int32_t id = 0;
+        std::int32_t id = 0;  // drawn at random: another connection cannot guess it
         ConnectionId connection = 0;
         std::size_t device = 0;
         std::string input;  // message so far, until its end
@@ -91,12 +100,21 @@ private:
         bool destroyed = false;
     };
     using LinkPtr = std::shared_ptr<Link>;
+    // What the server keeps per connection: the budgets one client may use up.
+    struct Peer {
+        std::uint32_t address = 0;
+        std::size_t links = 0;
+        std::size_t buffered = 0;  // unterminated input over all its links
+        std::shared_ptr<CInterruptChannel> interrupt;
+    };
     using Lock = std::unique_lock<std::mutex>;
     // Interrupt channels and the handles to send a service request with.
     using Targets = std::vector<std::pair<std::shared_ptr<CInterruptChannel>, Bytes>>;
 
     Bytes Dispatch(ConnectionId connection, Channel channel, const CallHeader& header, XDR* xdr);
-    LinkPtr FindLink(std::int32_t id) const;
+    // The link with id made on this connection; another connection's is not found.
+    LinkPtr FindLink(ConnectionId connection, std::int32_t id) const;
+    void DropInput(Link& link);
     std::optional<std::size_t> FindDevice(const std::string& name) const;
     // Waits, when flags allow, until no other link holds the device's lock.
     std::int32_t AwaitAccess(Lock& lock, const LinkPtr& link, std::int32_t flags,
@@ -110,16 +128,16 @@ private:
     // After anything that can change a module's status byte: its links to tell when its own
     // service request rose (none otherwise).
     Targets NoticeRequest(std::size_t device);
-    // Sends outside the lock: a slow client holds up no one else. Returns how many arrived.
+    // Queued outside the lock to each channel's own sender. Returns how many were queued.
     static int Send(const Targets& targets);
 
     Bytes CreateLink(ConnectionId connection, std::uint32_t xid, XDR* xdr);
-    Bytes Write(std::uint32_t xid, XDR* xdr);
-    Bytes Read(std::uint32_t xid, XDR* xdr);
-    Bytes Generic(std::uint32_t xid, std::uint32_t procedure, XDR* xdr);
-    Bytes LockDevice(std::uint32_t xid, XDR* xdr);
+    Bytes Write(ConnectionId connection, std::uint32_t xid, XDR* xdr);
+    Bytes Read(ConnectionId connection, std::uint32_t xid, XDR* xdr);
+    Bytes Generic(ConnectionId connection, std::uint32_t xid, std::uint32_t procedure, XDR* xdr);
+    Bytes LockDevice(ConnectionId connection, std::uint32_t xid, XDR* xdr);
     Bytes LinkOnly(ConnectionId connection, std::uint32_t xid, std::uint32_t procedure, XDR* xdr);
-    Bytes EnableSrq(std::uint32_t xid, XDR* xdr);
+    Bytes EnableSrq(ConnectionId connection, std::uint32_t xid, XDR* xdr);
     Bytes CreateInterruptChannel(ConnectionId connection, std::uint32_t xid, XDR* xdr);
     Bytes DestroyInterruptChannel(ConnectionId connection, std::uint32_t xid);
 
@@ -128,8 +146,8 @@ private:
     std::condition_variable m_changed;
     std::vector<Device> m_devices;
     std::map<std::int32_t, LinkPtr> m_links;
-    std::map<ConnectionId, std::shared_ptr<CInterruptChannel>> m_interrupts;
-    std::int32_t m_nextLink = 1;
+    std::map<ConnectionId, Peer> m_peers;
+    std::mt19937 m_random;
     std::uint16_t m_abortPort = 0;
     std::uint32_t m_maxWaitMs = UINT32_MAX;
     int m_interruptConnectMs = 2000;

@@ -18,7 +18,9 @@ public:
     bool HasNoIdentify() const { return HasOption('n'); }
     bool HasReset() const { return HasOption('r'); }
     // The resource name after the first "/a", else the first "-a": spaces skipped, up to the next
-    // space or the end, in upper case. Empty when there is no such option or nothing follows.
+    // space or the end, in upper case (VISA matches names without regard to case, so it reaches
+    // a resource however the scenario spells it). Empty when there is no such option or
+    // nothing follows.
     std::string DirectOpenName() const;
 
 private:

@@ -174,7 +174,9 @@ std::shared_ptr<CBus::Generation> CBus::Load(const std::string& key, const Parse
         resource->scenario = scenario;
         resource->parsed = ParseResourceName(scenario.name, &resource->name);
         resource->device = std::make_unique<CDevice>(scenario, now);
-        const std::string name = resource->parsed ? resource->name.canonical : Upper(scenario.name);
+        // Names match without regard to case, every part of them (a host name too); the
+        // scenario's own spelling is what sessions and searches hand back.
+        const std::string name = Upper(resource->parsed ? resource->name.canonical : scenario.name);
         generation->index.emplace(name, generation->resources.size());
         generation->resources.push_back(std::move(resource));
     }
@@ -238,7 +240,12 @@ ViStatus CBus::FindRsrc(ViSession rm, const ViChar* expression, ViFindList* find
             manager = Find(rm, Session::Kind::ResourceManager) != nullptr;
         }
         if (manager) {
-            lan = FindLan(expression);
+            // The network part failing (threads, memory) leaves the local resources listed.
+            try {
+                lan = FindLan(expression);
+            } catch (...) {
+                lan.clear();
+            }
         }
     }
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -318,7 +325,7 @@ ViStatus CBus::FindResource(const Generation& generation, const std::string& nam
                             std::size_t* index) const {
     ResourceName parsed;
     const bool valid = ParseResourceName(name, &parsed);
-    auto it = generation.index.find(valid ? parsed.canonical : Upper(name));
+    auto it = generation.index.find(Upper(valid ? parsed.canonical : name));
     if (it == generation.index.end() && valid) {
         it = generation.index.find(Upper(name));
     }

@@ -108,7 +108,7 @@ private:
         std::string error;  // non-empty when it could not be read
         Scenario scenario;
         std::vector<std::shared_ptr<Resource>> resources;
-        std::unordered_map<std::string, std::size_t> index;  // canonical name -> resource
+        std::unordered_map<std::string, std::size_t> index;  // canonical name upper-cased -> resource
     };
     struct Session {
         // Remote: a TCPIP INSTR session on a VXI-11 link rather than a simulated device.

@@ -122,6 +122,9 @@ ViStatus CBus::Write(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt3
     std::string message;
     message.swap(resource->input);
     const CDevice::Outcome outcome = resource->device->Execute(message, NowMs());
+    for (std::string& note : resource->device->TakeNotes()) {
+        Record(std::move(note));
+    }
     Deliver(resource);
     if (outcome.writeStatus < 0) {
         return outcome.writeStatus;

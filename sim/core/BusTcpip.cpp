@@ -1,8 +1,9 @@
 // TCPIP INSTR sessions: the bus's calls on a VXI-11 link. The link is used outside the bus's
 // lock, so a slow or dead host holds up only the sessions that use it.
 #include <algorithm>
+#include <atomic>
 #include <cstring>
-#include <future>
+#include <thread>
 
 #include "sim/core/Bus.h"
 #include "sim/core/LanConfig.h"
@@ -14,6 +15,8 @@ namespace {
 
 // Without an open time-out the connection may take the default I/O time-out.
 constexpr ViUInt32 kDefaultConnectMs = 2000;
+// Hosts a LAN search asks at once.
+constexpr std::size_t kSearchThreads = 16;
 
 template <typename T>
 void Store(void* out, T value) {
@@ -45,20 +48,38 @@ std::vector<std::string> CBus::FindLan(const std::string& expression) {
             names.push_back(name);
         }
     }
-    // All hosts are asked at once, so a search costs one time-out however many do not answer.
-    std::vector<std::future<bool>> answers;
-    for (const std::string& name : names) {
-        answers.push_back(std::async(std::launch::async, [name, timeoutMs = config.timeoutMs] {
+    // Hosts are asked kSearchThreads at a time: a search costs one time-out per that many
+    // hosts that do not answer, and a long list costs no more threads than that. Whatever goes
+    // wrong here (no thread, no memory) costs the network part only, never the local list.
+    std::vector<char> answered(names.size(), 0);
+    std::atomic<std::size_t> next{0};
+    const auto ask = [&] {
+        for (std::size_t i = next++; i < names.size(); i = next++) {
             std::string host;
             std::string device;
-            SplitName(name, &host, &device);
+            SplitName(names[i], &host, &device);
             ViStatus status = VI_SUCCESS;
-            return CRemoteLink::Open(host, device, timeoutMs, false, 0, &status) != nullptr;
-        }));
+            answered[i] =
+                CRemoteLink::Open(host, device, config.timeoutMs, false, 0, &status) != nullptr;
+        }
+    };
+    std::vector<std::thread> workers;
+    try {
+        while (workers.size() < std::min(kSearchThreads, names.size())) {
+            workers.emplace_back(ask);
+        }
+    } catch (...) {
+        // Fewer threads than wanted: the ones running share the list.
+    }
+    if (workers.empty()) {
+        return {};
+    }
+    for (std::thread& worker : workers) {
+        worker.join();
     }
     std::vector<std::string> present;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (answers[i].get()) {
+        if (answered[i] != 0) {
             present.push_back(names[i]);
         }
     }

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "sim/replay/Replay.h"
+
 namespace sim {
 
 namespace {
@@ -73,13 +75,54 @@ CDevice::CDevice(const ResourceScenario& resource, long long nowMs)
         if (!m_resource.idn.has_value()) {
             m_resource.idn = kModuleIdn;
         }
+        if (m_module.replay.has_value()) {
+            CReplay::Problem problem;
+            m_replay = CReplay::Open(*m_module.replay, &problem);
+            if (!m_replay) {
+                // The scenario reader opened it a moment ago; it went away since.
+                ReplayFailed(m_module.replay->file + ":0: " + problem.text);
+            }
+        }
     }
     ResetInputs(nowMs);
+}
+
+CDevice::~CDevice() = default;
+
+void CDevice::ReplayFailed(const std::string& why) {
+    if (m_replayStopped) {
+        return;
+    }
+    m_replayStopped = true;
+    m_notes.push_back("replay stopped: " + why);
+    // The line alone: a path would not fit the texts a driver's buffer holds.
+    const long line = m_replay ? m_replay->FailureLine() : 0;
+    PushError(kReplayStoppedCode,
+              "Replay stopped at line " + std::to_string(line) + " of the recording");
+}
+
+std::vector<std::string> CDevice::TakeNotes() {
+    std::vector<std::string> notes;
+    if (m_replay) {
+        notes = m_replay->TakeNotes();
+    }
+    notes.insert(notes.begin(), m_notes.begin(), m_notes.end());
+    m_notes.clear();
+    return notes;
 }
 
 void CDevice::ResetInputs(long long nowMs) {
     m_steps = 0;
     m_startMs = nowMs;
+    if (m_replay) {
+        m_replayStopped = false;
+        m_positive.fill(0);
+        m_negative.fill(0);
+        if (!m_replay->Restart(nowMs * 1000, &m_value)) {
+            ReplayFailed(m_replay->Failure());
+        }
+        return;
+    }
     for (std::size_t i = 0; i < m_value.size(); ++i) {
         const PortStimulus& port = m_module.ports[i];
         m_random[i] = port.seed != 0 ? port.seed : 1;
@@ -140,6 +183,10 @@ std::uint8_t CDevice::StatusByte() const {
 }
 
 long long CDevice::NextStepMs() const {
+    if (m_replay) {
+        const long long us = m_replay->NextChangeUs();
+        return us < 0 ? -1 : (us + 999) / 1000;
+    }
     if (!m_isModule || m_module.stepMs == 0) {
         return -1;
     }
@@ -163,12 +210,32 @@ std::uint16_t CDevice::Register(std::size_t offset) const {
 }
 
 void CDevice::CatchUp(long long nowMs) {
-    if (m_isModule && m_module.stepMs != 0) {
+    if (m_isModule && (m_replay || m_module.stepMs != 0)) {
         Advance(nowMs);
     }
 }
 
 void CDevice::Advance(long long nowMs) {
+    if (m_module.replay.has_value()) {
+        if (!m_replay) {
+            return;
+        }
+        // Every change latches on its own, so a pulse between two commands keeps both edges.
+        m_replay->Advance(nowMs * 1000, [this](const CReplay::Change& change) {
+            const std::uint16_t old = m_value[change.port];
+            const auto now =
+                static_cast<std::uint16_t>((old & ~change.mask) | (change.bits & change.mask));
+            m_value[change.port] = now;
+            m_positive[change.port] =
+                static_cast<std::uint16_t>(m_positive[change.port] | (~old & now));
+            m_negative[change.port] =
+                static_cast<std::uint16_t>(m_negative[change.port] | (old & ~now));
+        });
+        if (!m_replay->Failure().empty()) {
+            ReplayFailed(m_replay->Failure());
+        }
+        return;
+    }
     if (m_module.stepMs == 0) {
         Step();
         return;

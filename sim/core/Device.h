@@ -3,11 +3,15 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "sim/core/Scenario.h"
 
 namespace sim {
+
+class CReplay;
 
 // What answers on one resource: a K3310 module when the scenario gives one, otherwise at most
 // an identification reply. It speaks the module's message protocol:
@@ -18,6 +22,9 @@ namespace sim {
 class CDevice {
 public:
     CDevice(const ResourceScenario& resource, long long nowMs);
+    ~CDevice();
+    CDevice(const CDevice&) = delete;
+    CDevice& operator=(const CDevice&) = delete;
 
     // What a write of one command leads to.
     struct Outcome {
@@ -40,6 +47,13 @@ public:
 
     // The error queue keeps this many entries; the last becomes -350 "Queue overflow".
     static constexpr std::size_t kErrorQueueSize = 32;
+    // Queued once when a replay stops before its end: a line of the recording is not well
+    // formed, or the file cannot be read any more. The inputs hold their last values.
+    static constexpr std::int32_t kReplayStoppedCode = 301;
+
+    // Lines for the library's trace (what a replay passed over or where it stopped), each
+    // handed out once.
+    std::vector<std::string> TakeNotes();
 
     bool IsModule() const { return m_isModule; }
     bool UnterminatedText() const { return m_module.unterminatedText; }
@@ -55,6 +69,7 @@ private:
                                  bool* hasReply);
     bool TakeFault(const std::string& header, ViStatus* status);
     void QueueAfter(const std::string& header);
+    void ReplayFailed(const std::string& why);
 
     ResourceScenario m_resource;
     bool m_isModule = false;
@@ -67,6 +82,9 @@ private:
     long long m_steps = 0;
     long long m_startMs = 0;
     std::uint8_t m_serviceEnable = 0;
+    std::unique_ptr<CReplay> m_replay;
+    bool m_replayStopped = false;  // its error is queued; set again by *RST
+    std::vector<std::string> m_notes;
 };
 
 }  // namespace sim

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -85,8 +86,22 @@ std::string LanConfigPath() {
 
 LanConfig ReadLanConfig() {
     const std::string path = LanConfigPath();
+    if (path.empty()) {
+        return LanConfig();
+    }
+    // Looked at before it is opened, as the scenario file is: opening a FIFO would wait for a
+    // writer, and every search with it.
+    std::error_code code;
+    const std::filesystem::file_status status = std::filesystem::status(path, code);
+    if (code || !std::filesystem::is_regular_file(status)) {
+        LanConfig refused;
+        if (!code) {
+            refused.error = path + " is not a regular file";
+        }
+        return refused;
+    }
     std::ifstream file(path, std::ios::binary);
-    if (path.empty() || !file) {
+    if (!file) {
         return LanConfig();
     }
     std::string text(kMaxConfigBytes, '\0');

@@ -23,7 +23,8 @@ LanConfig ParseLanConfig(const std::string& text);
 // SFP_VISA_CONF, else $XDG_CONFIG_HOME/aq3310-sfp/visa.conf, else
 // $HOME/.config/aq3310-sfp/visa.conf; empty when none of them can be named.
 std::string LanConfigPath();
-// The configuration in force; an unreadable or missing file lists nothing.
+// The configuration in force; an unreadable or missing file lists nothing, and so does one
+// that is not a regular file (a FIFO, a device), with the reason in its error.
 LanConfig ReadLanConfig();
 
 }  // namespace sim

@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 #include <limits>
 #include <set>
 
 #include "sim/core/StatusTable.h"
+#include "sim/replay/Replay.h"
 
 namespace sim {
 
@@ -544,9 +548,21 @@ private:
         if (!node.IsMap()) {
             return Fail(node, "module must be a mapping (it may be empty: {})");
         }
-        if (!Keys(node, {"step_ms", "ports", "self_test", "errors", "errors_after", "fail"},
+        if (!Keys(node,
+                  {"step_ms", "ports", "self_test", "errors", "errors_after", "fail", "replay"},
                   "module")) {
             return false;
+        }
+        if (const YAML::Node replay = node["replay"]) {
+            if (node["ports"] || node["step_ms"]) {
+                return Fail(replay,
+                            "a replayed module takes its inputs from the recording; "
+                            "leave out ports and step_ms");
+            }
+            module->replay.emplace();
+            if (!Replay(replay, &*module->replay)) {
+                return false;
+            }
         }
         if (node["step_ms"]) {
             int stepMs = 0;
@@ -624,6 +640,85 @@ private:
                 }
                 module->faults.push_back(fault);
             }
+        }
+        return true;
+    }
+
+    bool Real(const YAML::Node& node, const std::string& what, double low, double high,
+              double* value) {
+        std::string text;
+        if (!Scalar(node, what, &text)) {
+            return false;
+        }
+        char* end = nullptr;
+        const double number = std::strtod(text.c_str(), &end);
+        if (text.empty() || *end != '\0' || !std::isfinite(number)) {
+            return Fail(node, what + " must be a number, not '" + text + "'");
+        }
+        if (number < low || number > high) {
+            return Fail(node, what + " " + text + " is out of range");
+        }
+        *value = number;
+        return true;
+    }
+
+    // module: replay: {file, channels, speed, loop, start, scope}; the file is opened here, so
+    // that a wrong name or channel is told with the scenario's line.
+    bool Replay(const YAML::Node& node, ReplayScenario* replay) {
+        if (!node.IsMap()) {
+            return Fail(node, "replay must be a mapping with at least a file");
+        }
+        if (!Keys(node, {"file", "channels", "speed", "loop", "start", "scope"}, "replay")) {
+            return false;
+        }
+        if (!node["file"]) {
+            return Fail(node, "replay needs the file of a recording");
+        }
+        if (!Scalar(node["file"], "file", &replay->file)) {
+            return false;
+        }
+        if (replay->file.empty()) {
+            return Fail(node["file"], "the file of the replay is empty");
+        }
+        namespace fs = std::filesystem;
+        const fs::path named = fs::u8path(replay->file);
+        if (named.is_relative()) {
+            replay->file = (fs::u8path(m_fileName).parent_path() / named).u8string();
+        }
+        if (node["speed"] && !Real(node["speed"], "speed", 1e-6, 1e6, &replay->speed)) {
+            return false;
+        }
+        if (node["start"] && !Real(node["start"], "start", 0, 1e9, &replay->startS)) {
+            return false;
+        }
+        if (node["loop"] && !Boolean(node["loop"], "loop", &replay->loop)) {
+            return false;
+        }
+        if (node["scope"] && !Scalar(node["scope"], "scope", &replay->scope)) {
+            return false;
+        }
+        std::vector<YAML::Node> channelNodes;
+        if (const YAML::Node channels = node["channels"]) {
+            if (!channels.IsMap()) {
+                return Fail(channels, "channels must be a mapping of signal name to input");
+            }
+            for (auto it = channels.begin(); it != channels.end(); ++it) {
+                std::string name;
+                long long input = 0;
+                if (!Scalar(it->first, "a signal name", &name) ||
+                    !Integer(it->second, "input of " + name, 0, 63, &input)) {
+                    return false;
+                }
+                replay->channels.emplace_back(name, static_cast<int>(input));
+                channelNodes.push_back(it->first);
+            }
+        }
+        CReplay::Problem problem;
+        if (!CReplay::Open(*replay, &problem)) {
+            if (problem.channel >= 0) {
+                return Fail(channelNodes[static_cast<std::size_t>(problem.channel)], problem.text);
+            }
+            return Fail(node["file"], "replay " + replay->file + ": " + problem.text);
         }
         return true;
     }

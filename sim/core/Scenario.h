@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "instrument/VisaTypes.h"
+#include "sim/replay/ReplayScenario.h"
 
 namespace sim {
 
@@ -56,9 +57,10 @@ struct ModuleScenario {
     std::vector<ErrorEntry> errors;
     std::vector<QueuedError> errorsAfter;
     std::vector<CommandFault> faults;
-    bool longTexts = false;          // texts padded past what a 256-byte buffer holds
-    bool endlessErrorQueue = false;  // the queue never reports empty
-    bool unterminatedText = false;   // the driver fills text buffers with no terminating zero
+    bool longTexts = false;                // texts padded past what a 256-byte buffer holds
+    bool endlessErrorQueue = false;        // the queue never reports empty
+    bool unterminatedText = false;         // the driver fills text buffers with no terminating zero
+    std::optional<ReplayScenario> replay;  // a recording drives the inputs instead of ports
 };
 
 // A 16-bit attribute: absent means the resource does not support it.

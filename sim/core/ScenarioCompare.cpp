@@ -26,9 +26,9 @@ bool operator==(const QueuedError& a, const QueuedError& b) {
 
 bool operator==(const ModuleScenario& a, const ModuleScenario& b) {
     return std::tie(a.ports, a.stepMs, a.selfTestResult, a.selfTestMessage, a.errors, a.errorsAfter,
-                    a.faults, a.longTexts, a.endlessErrorQueue, a.unterminatedText) ==
+                    a.faults, a.longTexts, a.endlessErrorQueue, a.unterminatedText, a.replay) ==
            std::tie(b.ports, b.stepMs, b.selfTestResult, b.selfTestMessage, b.errors, b.errorsAfter,
-                    b.faults, b.longTexts, b.endlessErrorQueue, b.unterminatedText);
+                    b.faults, b.longTexts, b.endlessErrorQueue, b.unterminatedText, b.replay);
 }
 
 bool operator==(const ResourceScenario& a, const ResourceScenario& b) {

@@ -48,3 +48,6 @@ TEST(FuzzCorpus, FormatReplay) {
 TEST(FuzzCorpus, ResourceNameReplay) {
     EXPECT_GT(Replay("resourcename", FuzzResourceName), 0);
 }
+TEST(FuzzCorpus, RecordingReplay) {
+    EXPECT_GT(Replay("recording", FuzzRecording), 0);
+}

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
+#include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -15,156 +16,8 @@
 #include <vector>
 
 #include "common/SimSupport.h"
+#include "rec/RecSupport.h"
 #include "tools/rec/RecOptions.h"
-
-extern char** environ;
-
-namespace {
-
-// Inputs that move on every command: the walking bit of port 0 passes each bit up and down
-// between two samples, so caught pulses come with every sample.
-const char* const kMovingModule = R"(resources:
-  - name: VXI0::24::INSTR
-    slot: 24
-    manufacturer: 0xFFF
-    model: 0x154
-    module:
-      ports:
-        - {mode: walk, start: 0}
-        - {mode: count, start: 0, step: 1}
-        - 0xA5A5
-        - {mode: random, seed: 7, mask: 0x0F0F}
-)";
-
-struct ProcessRun {
-    int exitCode = -1;
-    std::string output;  // standard output and error together
-};
-
-// Starts a program with its output on a pipe. onFirstOutput, when set, gets the pid as soon as
-// the program has written something, before the rest is read.
-ProcessRun RunProgram(const std::vector<std::string>& args,
-                      void (*onFirstOutput)(pid_t) = nullptr) {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0) {
-        return {};
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 2);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    std::vector<char*> argv;
-    for (const std::string& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    ProcessRun run;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeEnds[1]);
-    if (spawned != 0) {
-        ::close(pipeEnds[0]);
-        return run;
-    }
-    char buffer[4096];
-    ssize_t got = 0;
-    bool first = true;
-    while ((got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0) {
-        run.output.append(buffer, static_cast<std::size_t>(got));
-        if (first && onFirstOutput != nullptr) {
-            first = false;
-            onFirstOutput(pid);
-        }
-    }
-    ::close(pipeEnds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return run;
-}
-
-bool Installed(const char* program) {
-    return RunProgram({"sh", "-c", std::string("command -v ") + program}).exitCode == 0;
-}
-
-using Transitions = std::map<int, std::vector<std::pair<long long, int>>>;
-
-// The wire changes after the first time of one of our files, per channel, in ticks from it.
-Transitions OurTransitions(const std::string& vcd, int* channels) {
-    std::istringstream in(vcd);
-    std::string line;
-    Transitions out;
-    long long first = -1;
-    long long now = 0;
-    bool body = false;
-    *channels = 0;
-    while (std::getline(in, line)) {
-        if (!body) {
-            *channels += line.rfind("$var wire 1 ", 0) == 0;
-            body = line == "$enddefinitions $end";
-        } else if (!line.empty() && line[0] == '#') {
-            now = std::stoll(line.substr(1));
-            first = first < 0 ? now : first;
-        } else if (line.size() == 2 && (line[0] == '0' || line[0] == '1') && now != first) {
-            out[line[1] - '!'].push_back({now - first, line[0] - '0'});
-        }
-    }
-    return out;
-}
-
-// The same from sigrok-cli's CSV: one row per tick from the first time on.
-Transitions SigrokTransitions(const std::string& csv, std::string* channelsLine) {
-    std::istringstream in(csv);
-    std::string line;
-    Transitions out;
-    std::vector<int> previous;
-    long long row = 0;
-    while (std::getline(in, line)) {
-        if (line.rfind("; Channels", 0) == 0) {
-            *channelsLine = line.substr(0, line.find(':'));
-        }
-        if (line.empty() || (line[0] != '0' && line[0] != '1')) {
-            continue;
-        }
-        std::vector<int> levels;
-        for (std::size_t i = 0; i < line.size(); i += 2) {
-            levels.push_back(line[i] - '0');
-        }
-        for (std::size_t c = 0; c < levels.size() && !previous.empty(); ++c) {
-            if (levels[c] != previous[c]) {
-                out[static_cast<int>(c)].push_back({row, levels[c]});
-            }
-        }
-        previous = levels;
-        ++row;
-    }
-    return out;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class Recorder : public ::testing::Test {
-protected:
-    void SetUp() override {
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("sfp-rec-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
-    std::string File(const std::string& name) const { return (m_folder / name).string(); }
-
-    std::filesystem::path m_folder;
-};
-
-}  // namespace
 
 TEST_F(Recorder, SigrokReadsTheSameTransitionsAndVcd2fstConvertsWithoutAWarning) {
     if (!Installed("sigrok-cli") || !Installed("vcd2fst")) {
@@ -172,8 +25,8 @@ TEST_F(Recorder, SigrokReadsTheSameTransitionsAndVcd2fstConvertsWithoutAWarning)
     }
     CScenarioFile scenario(kMovingModule);
     const std::string wires = File("wires.vcd");
-    const ProcessRun rec =
-        RunProgram({SFP_REC_PROGRAM, "-i", "10", "-d", "0.2", "--no-vectors", "-o", wires});
+    // The default file: wires only, which libsigrok reads to the end.
+    const ProcessRun rec = RunProgram({SFP_REC_PROGRAM, "-i", "10", "-d", "0.2", "-o", wires});
     ASSERT_EQ(rec.exitCode, 0) << rec.output;
     int channels = 0;
     const Transitions ours = OurTransitions(ReadFile(wires), &channels);
@@ -195,9 +48,11 @@ TEST_F(Recorder, SigrokReadsTheSameTransitionsAndVcd2fstConvertsWithoutAWarning)
     EXPECT_EQ(channelsLine, "; Channels (64/64)");
     EXPECT_EQ(theirs, ours);
 
-    // With the port vectors, as the program writes by default.
+    // With the port vectors, when asked for.
     const std::string full = File("full.vcd");
-    ASSERT_EQ(RunProgram({SFP_REC_PROGRAM, "-i", "10", "-d", "0.1", "-o", full}).exitCode, 0);
+    ASSERT_EQ(
+        RunProgram({SFP_REC_PROGRAM, "-i", "10", "-d", "0.1", "--vectors", "-o", full}).exitCode,
+        0);
     EXPECT_NE(ReadFile(full).find("$var wire 16 a port0 [15:0] $end"), std::string::npos);
     const ProcessRun fst = RunProgram({"vcd2fst", full, File("full.fst")});
     EXPECT_EQ(fst.exitCode, 0) << fst.output;
@@ -235,12 +90,30 @@ TEST_F(Recorder, FailsClearlyWithoutAModuleOrAWritableFile) {
     const std::string unwritable = File("missing-folder") + "/x.vcd";
     const Case cases[] = {
         {"resources: []\n", {"-d", "0.1", "-o", File("none.vcd")}, "aq3310-rec: no module found"},
+        // A file that was there before is left as it was, whatever the failure.
+        {"resources: []\n", {"-d", "0.1", "-o", File("kept.vcd")}, "no module found"},
+        {kMovingModule,
+         {"-a", "VXI0::9::INSTR", "-d", "0.1", "-o", File("kept.vcd")},
+         "aq3310-rec: cannot record from VXI0::9::INSTR: opening VXI0::9::INSTR failed: "
+         "VI_ERROR_RSRC_NFOUND (0xBFFF0011)"},
+        // A full disk: what was written stays, the program says so and fails.
+        {kMovingModule,
+         {"-d", "0.1", "-o", "/dev/full"},
+         "aq3310-rec: cannot write /dev/full: No space left on device; the 0 bytes"},
         {kMovingModule,
          {"-d", "0.1", "-o", unwritable},
          "aq3310-rec: cannot write " + unwritable + ": No such file or directory"},
+        // A link lost while recording: the resource and the status, and the samples before it.
+        {"resources:\n  - {name: VXI0::24::INSTR, slot: 24, manufacturer: 0xFFF, model: 0x154,\n"
+         "     module: {ports: [{mode: count, start: 0, step: 1}],\n"
+         "              fail: [{command: 'MEAS:DIG:PORT?', status: VI_ERROR_CONN_LOST, "
+         "skip: 12}]}}\n",
+         {"-i", "10", "-o", File("lost.csv")},
+         "aq3310-rec: reading VXI0::24 failed: VI_ERROR_CONN_LOST (0xBFFF00A6)"},
         {kMovingModule, {"-i", "5"}, "-i takes a whole number of milliseconds from 10 to 10000"},
         {kMovingModule, {"--format", "txt"}, "--format takes vcd or csv"},
     };
+    std::ofstream(File("kept.vcd")) << "a file of the user's\n";
     for (const Case& c : cases) {
         CScenarioFile scenario(c.scenario);
         std::vector<std::string> args = {SFP_REC_PROGRAM};
@@ -250,6 +123,20 @@ TEST_F(Recorder, FailsClearlyWithoutAModuleOrAWritableFile) {
         EXPECT_NE(rec.output.find(c.message), std::string::npos) << rec.output;
     }
     EXPECT_FALSE(std::filesystem::exists(File("none.vcd"))) << "no empty file left behind";
+    EXPECT_EQ(ReadFile(File("kept.vcd")), "a file of the user's\n");
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+    const std::string lost = ReadFile(File("lost.csv"));
+    EXPECT_EQ(std::count(lost.begin(), lost.end(), '\n'), 1 + 3)
+        << "the column names and the three samples read before the link was lost: " << lost;
+
+    // No VISA at all: the library's name and the way to the simulated module.
+    CScenarioFile scenario(kMovingModule);
+    const ProcessRun bare = RunProgram({"env", "LD_LIBRARY_PATH=", SFP_REC_PROGRAM, "-d", "0.1"});
+    EXPECT_EQ(bare.exitCode, 1);
+    EXPECT_NE(bare.output.find("no VISA library found (looked for libvisa.so"), std::string::npos)
+        << bare.output;
+    EXPECT_NE(bare.output.find("aq3310-rec-sim"), std::string::npos) << bare.output;
+    EXPECT_EQ(bare.output.find("non live panel"), std::string::npos) << bare.output;
 }
 
 TEST(RecOptions, FormatFollowsTheFileNameUnlessGiven) {
@@ -260,9 +147,10 @@ TEST(RecOptions, FormatFollowsTheFileNameUnlessGiven) {
         bool onChange;
     };
     const Case cases[] = {
-        {{}, RecordingFormat::Vcd, "aq3310.vcd", false},
+        {{}, RecordingFormat::Vcd, "", false},
         {{"-o", "run.CSV"}, RecordingFormat::Csv, "run.CSV", false},
-        {{"--format", "csv"}, RecordingFormat::Csv, "aq3310.csv", false},
+        {{"--format", "csv"}, RecordingFormat::Csv, "", false},
+        {{"-o", "-", "--format", "csv"}, RecordingFormat::Csv, "-", false},
         {{"-o", "x.csv", "--format", "vcd", "--on-change"}, RecordingFormat::Vcd, "x.csv", true},
     };
     for (const Case& c : cases) {
@@ -280,4 +168,18 @@ TEST(RecOptions, FormatFollowsTheFileNameUnlessGiven) {
     const char* both[] = {"-i", "50", "--on-change"};
     EXPECT_FALSE(ParseRecOptions(3, both, &options, &error));
     EXPECT_EQ(error, "-i and --on-change exclude each other");
+    const char* pre[] = {"--pre", "2"};
+    EXPECT_FALSE(ParseRecOptions(2, pre, &options, &error));
+    EXPECT_EQ(error, "--pre needs a trigger (-t)");
+    const char* bad[] = {"-C", "0-64"};
+    EXPECT_FALSE(ParseRecOptions(2, bad, &options, &error));
+    EXPECT_EQ(error.rfind("-C: bad channel \"0-64\"", 0), 0u) << error;
+
+    // Two runs a second apart never share a default name.
+    const std::time_t when = 1700000000;
+    const std::string first = DefaultOutputName(RecordingFormat::Vcd, when);
+    EXPECT_NE(first, DefaultOutputName(RecordingFormat::Vcd, when + 1));
+    EXPECT_EQ(first.rfind("aq3310-", 0), 0u);
+    EXPECT_EQ(first.size(), std::string("aq3310-20231114-221320.vcd").size()) << first;
+    EXPECT_EQ(DefaultOutputName(RecordingFormat::Csv, when).substr(first.size() - 4), ".csv");
 }

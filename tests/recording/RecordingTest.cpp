@@ -57,7 +57,7 @@ TEST(Recording, HandWrittenSequenceGivesExactVcd) {
 
     // Identifiers: channel c is '!' + c, port p's vector is 'a' + p.
     std::ostringstream expected;
-    expected << "$date\n    today\n$end\n$version\n    aq3310-rec\n$end\n"
+    expected << "$date\n    today\n$end\n$version\n    aq3310-sfp " SFP_VERSION "\n$end\n"
              << "$timescale 1 us $end\n$scope module k3310 $end\n";
     for (int port = 0; port < 4; ++port) {
         expected << "$scope module port" << port << " $end\n";

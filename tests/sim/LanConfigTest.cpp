@@ -1,6 +1,16 @@
 // The VISA configuration file's list of LAN instruments.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <chrono>
+#include <filesystem>
+#include <future>
+
 #include "sim/core/LanConfig.h"
 
 namespace {
@@ -39,5 +49,29 @@ TEST(LanConfig, ListsCanonicalInstrumentsAndItsTimeout) {
         EXPECT_EQ(config.error, c.error) << c.text;
     }
 }
+
+#ifndef _WIN32
+// A FIFO named as the configuration is refused, not opened: opening it would wait for a writer
+// for ever, and every search with it.
+TEST(LanConfig, AFifoIsRefusedNotOpened) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("sfp-visa-conf-" + std::to_string(::getpid()) + ".fifo"))
+                                 .string();
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    ::setenv(sim::kLanConfigVariable, path.c_str(), 1);
+    auto read = std::async(std::launch::async, [] { return sim::ReadLanConfig(); });
+    const bool finished = read.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    if (!finished) {
+        // Lets the reader go, so that the test fails rather than hangs.
+        ::close(::open(path.c_str(), O_WRONLY));
+    }
+    EXPECT_TRUE(finished);
+    const sim::LanConfig config = read.get();
+    EXPECT_TRUE(config.instruments.empty());
+    EXPECT_NE(config.error.find("not a regular file"), std::string::npos) << config.error;
+    ::unsetenv(sim::kLanConfigVariable);
+    std::filesystem::remove(path);
+}
+#endif
 
 }  // namespace

@@ -42,6 +42,11 @@ TEST(Scenario, BundledScenariosRead) {
     EXPECT_EQ(example.scenario->resources[1].interfaceType, VI_INTF_GPIB) << "from the name";
     EXPECT_EQ(example.scenario->resources[2].interfaceType, VI_INTF_ASRL);
     EXPECT_FALSE(example.scenario->resources[1].slot.has_value());
+
+    const std::string replayPath = SFP_SOURCE_DIR "/sim/scenarios/replay.yaml";
+    const auto replay = ParseScenario(ReadFile(replayPath), replayPath);
+    ASSERT_TRUE(replay.scenario.has_value()) << replay.error;
+    EXPECT_TRUE(replay.scenario->resources.at(0).module->replay->loop);
 }
 
 // The built-in scenario is data, default.yaml its documented form: they must not drift apart,
@@ -65,6 +70,7 @@ TEST(Scenario, BuiltInScenarioIsTheBundledFile) {
         [](sim::Scenario& s) { s.resources[0].module->errorsAfter.push_back({}); },
         [](sim::Scenario& s) { s.resources[0].module->faults.push_back({}); },
         [](sim::Scenario& s) { s.resources[0].module->unterminatedText = true; },
+        [](sim::Scenario& s) { s.resources[0].module->replay.emplace(); },
     };
     for (std::size_t i = 0; i < std::size(changes); ++i) {
         sim::Scenario changed = builtIn;

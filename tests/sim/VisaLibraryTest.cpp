@@ -1,6 +1,7 @@
 // The substitute VISA library through its C interface, loaded by name.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -8,6 +9,7 @@
 
 #if !defined(_WIN32)
 #include <dlfcn.h>
+#include <sys/resource.h>
 
 #include <filesystem>
 #include <fstream>
@@ -129,6 +131,42 @@ TEST_F(SimVisa, SearchReportsMatchingNamesInOrderOrFails) {
     EXPECT_EQ(last, VI_ERROR_SYSTEM_ERROR);
 }
 
+#if defined(SFP_SIM_TCPIP) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// A LAN search that cannot start a single thread (address space used up) still lists the
+// scenario's resources: only the network part is lost. In a child, whose memory is capped.
+TEST_F(SimVisa, ASearchKeepsTheLocalListWhenTheNetworkPartFails) {
+    CScenarioFile scenario(kThreeResources);
+    const std::string conf = scenario.Path() + ".conf";
+    std::ofstream(conf) << "TCPIP0::127.0.0.1::inst0::INSTR\nTCPIP0::127.0.0.2::inst0::INSTR\n";
+    ::setenv("SFP_VISA_CONF", conf.c_str(), 1);
+    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    const auto search = [&] {
+        const ViSession rm = OpenRm();
+        std::ifstream status("/proc/self/status");
+        long sizeKiB = 0;
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("VmSize:", 0) == 0) {
+                sizeKiB = std::atol(line.c_str() + 7);
+            }
+        }
+        // Room for small allocations, none for a thread's stack.
+        const rlimit cap{static_cast<rlim_t>(sizeKiB + 1024) * 1024,
+                         static_cast<rlim_t>(sizeKiB + 1024) * 1024};
+        ::setrlimit(RLIMIT_AS, &cap);
+        ViFindList list = VI_NULL;
+        ViUInt32 count = 0;
+        ViChar name[VI_FIND_BUFLEN] = {};
+        const ViStatus found = visa.viFindRsrc(rm, "?*INSTR", &list, &count, name);
+        std::fprintf(stderr, "status %d, %u found\n", static_cast<int>(found),
+                     static_cast<unsigned>(count));
+        ::_exit(found == VI_SUCCESS && count == 3 ? 0 : 1);
+    };
+    EXPECT_EXIT(search(), ::testing::ExitedWithCode(0), "");
+    ::unsetenv("SFP_VISA_CONF");
+    std::filesystem::remove(conf);
+}
+#endif
+
 TEST_F(SimVisa, SessionsOpenAndCloseManyTimes) {
     CScenarioFile scenario(kThreeResources);
     for (int i = 0; i < 300; ++i) {
@@ -156,12 +194,25 @@ resources:
   - {name: VXI0::24::INSTR}
   - {name: VXI0::25::INSTR, open: VI_ERROR_RSRC_BUSY}
   - {name: VXI0::26::INSTR, open: VI_SUCCESS_DEV_NPRESENT}
+  - {name: TCPIP0::lab-rack::INSTR}
 )");
     const ViSession rm = OpenRm();
     ViSession vi = 77;
-    for (const char* name : {"VXI0::24::INSTR", "vxi0::24::instr", "VXI0::24"}) {
-        EXPECT_EQ(visa.viOpen(rm, name, 0, 0, &vi), VI_SUCCESS) << name;
-        EXPECT_NE(vi, VI_NULL);
+    // Names match without regard to case, the host part too; the session keeps the
+    // scenario's spelling.
+    const struct {
+        const char* name;
+        const char* opened;
+    } forms[] = {{"VXI0::24::INSTR", "VXI0::24::INSTR"},
+                 {"vxi0::24::instr", "VXI0::24::INSTR"},
+                 {"VXI0::24", "VXI0::24::INSTR"},
+                 {"TCPIP0::LAB-RACK::INSTR", "TCPIP0::lab-rack::INSTR"},
+                 {"tcpip0::lab-rack::INST0::instr", "TCPIP0::lab-rack::INSTR"}};
+    for (const auto& form : forms) {
+        ASSERT_EQ(visa.viOpen(rm, form.name, 0, 0, &vi), VI_SUCCESS) << form.name;
+        ViChar opened[VI_FIND_BUFLEN] = {};
+        EXPECT_EQ(visa.viGetAttribute(vi, VI_ATTR_RSRC_NAME, opened), VI_SUCCESS);
+        EXPECT_STREQ(opened, form.opened) << form.name;
     }
     const struct {
         const char* name;

@@ -2,6 +2,7 @@
 // that one connection, and keeps serving everyone else.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <future>
 #include <thread>
 
@@ -9,46 +10,11 @@
 
 using namespace vxi11;
 
-namespace {
-
-CSocket Connect(std::uint16_t port) {
-    std::string error;
-    return ConnectTcp("127.0.0.1", port, Clock::now() + std::chrono::seconds(2), &error);
-}
-
-// A link made by hand on a raw connection; its id.
-std::int32_t RawLink(int fd, const char* device = "inst0") {
-    Create_LinkParms parms{};
-    parms.device = const_cast<char*>(device);
-    const RawReply reply =
-        RawExchange(fd, RawCall(kProcCreateLink, XdrProc(xdr_Create_LinkParms), &parms));
-    CXdrReader reader(reply.bytes);
-    Create_LinkResp result{};
-    if (!reply.received || AcceptStatus(reader.Get()) != 0 ||
-        !xdr_Create_LinkResp(reader.Get(), &result) || result.error != kOk) {
-        return 0;
-    }
-    return static_cast<std::int32_t>(result.lid);
-}
-
-// The device error of a reply that carries only one, or -1.
-int ErrorOf(const RawReply& reply) {
-    CXdrReader reader(reply.bytes);
-    Device_Error result{};
-    if (!reply.received || AcceptStatus(reader.Get()) != 0 ||
-        !xdr_Device_Error(reader.Get(), &result)) {
-        return -1;
-    }
-    return static_cast<int>(result.error);
-}
-
-}  // namespace
-
 TEST(Vxi11Faults, ALockDiesWithItsConnection) {
     CLoopbackServer loopback;
     auto other = loopback.Link();
     {
-        CSocket vanishing = Connect(loopback.Port());
+        CSocket vanishing = RawConnect(loopback.Port());
         const std::int32_t link = RawLink(vanishing.Fd());
         ASSERT_NE(link, 0);
         Device_LockParms lock{link, 0, 0};
@@ -63,13 +29,13 @@ TEST(Vxi11Faults, ALockDiesWithItsConnection) {
 
 TEST(Vxi11Faults, BadCallsGetErrors) {
     CLoopbackServer loopback;
-    CSocket raw = Connect(loopback.Port());
+    CSocket raw = RawConnect(loopback.Port());
     const std::int32_t link = RawLink(raw.Fd());
     ASSERT_NE(link, 0);
 
     // Device errors: an unknown link, a write beyond what create_link allowed, and the
     // interrupt channel's own rules.
-    Device_Link unknown = link + 1000;
+    Device_Link unknown = link ^ 1;
     EXPECT_EQ(
         ErrorOf(RawExchange(raw.Fd(), RawCall(kProcUnlock, XdrProc(xdr_Device_Link), &unknown))),
         kInvalidLink);
@@ -90,10 +56,22 @@ TEST(Vxi11Faults, BadCallsGetErrors) {
     }
     EXPECT_EQ(ErrorOf(RawExchange(raw.Fd(), RawCall(kProcDestroyIntrChan, nullptr, nullptr))),
               kChannelNotEstablished);
-    Device_RemoteFunc udp{0x7F000001, 1, kInterruptProgram, 1, DEVICE_UDP};
-    EXPECT_EQ(ErrorOf(RawExchange(
-                  raw.Fd(), RawCall(kProcCreateIntrChan, XdrProc(xdr_Device_RemoteFunc), &udp))),
-              kNotSupported);
+    for (const std::int32_t family : {static_cast<std::int32_t>(DEVICE_UDP), 7}) {
+        // Written as its number: the family outside the enum is what a hostile client sends.
+        Device_RemoteFunc other{0x7F000001, 1, kInterruptProgram, 1, DEVICE_TCP};
+        std::memcpy(&other.progFamily, &family, sizeof(family));
+        EXPECT_EQ(ErrorOf(RawExchange(raw.Fd(), RawCall(kProcCreateIntrChan,
+                                                        XdrProc(xdr_Device_RemoteFunc), &other))),
+                  kNotSupported)
+            << family;
+    }
+    // A device name longer than any served one is a parameter error, not undecodable.
+    std::string longName(300, 'n');
+    Create_LinkParms named{};
+    named.device = longName.data();
+    EXPECT_EQ(ErrorOf(RawExchange(raw.Fd(),
+                                  RawCall(kProcCreateLink, XdrProc(xdr_Create_LinkParms), &named))),
+              kParameterError);
 
     // RPC errors: unknown procedure, other program or version, arguments cut short.
     const struct {
@@ -134,7 +112,7 @@ TEST(Vxi11Faults, MalformedRecordsCostOnlyTheirConnection) {
           0x07, 0xAF, 0, 0,  0, 1, 0, 0, 0, 10, 0, 0, 0, 1, 0x7F, 0, 0, 0}},
     };
     for (const auto& c : cases) {
-        CSocket raw = Connect(loopback.Port());
+        CSocket raw = RawConnect(loopback.Port());
         ASSERT_TRUE(raw.IsOpen());
         ASSERT_EQ(::send(raw.Fd(), c.framed.data(), c.framed.size(), MSG_NOSIGNAL),
                   static_cast<ssize_t>(c.framed.size()));
@@ -144,7 +122,7 @@ TEST(Vxi11Faults, MalformedRecordsCostOnlyTheirConnection) {
             << c.what;
     }
     // An RPC version the server does not speak is answered, not dropped.
-    CSocket raw = Connect(loopback.Port());
+    CSocket raw = RawConnect(loopback.Port());
     const Bytes wrongVersion = {0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 3};
     const RawReply reply = RawExchange(raw.Fd(), wrongVersion);
     ASSERT_TRUE(reply.received);

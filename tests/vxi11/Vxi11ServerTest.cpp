@@ -1,5 +1,11 @@
 // The server core and the client core against each other, in process, over loopback.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <condition_variable>
 #include <future>
@@ -264,6 +270,64 @@ TEST(Vxi11Server, ClientGivesUpOnAHostThatDoesNotAnswer) {
     // Nothing listens on the port any more: refused at once.
     silent = CSocket();
     EXPECT_EQ(client.Open("127.0.0.1", "inst0", 300, port), CVxi11Client::kTransportError);
+}
+
+// A device that hands out one byte per read, each just inside the time-out, does not stretch a
+// message past its time-out (before, 40 bytes at 300 ms took 40 reads of 262 ms).
+TEST(Vxi11Server, AReadTimeOutBoundsTheWholeMessage) {
+    std::uint16_t port = 0;
+    std::string error;
+    CSocket listener = ListenTcp("127.0.0.1", 0, &port, &error);
+    ASSERT_TRUE(listener.IsOpen()) << error;
+    std::thread device([&] { ServeDribblingDevice(listener.Fd()); });
+    {
+        CVxi11Client client;
+        ASSERT_EQ(client.Open("127.0.0.1", "inst0", 2000, port), kOk);
+        std::string message;
+        std::int32_t reason = 0;
+        EXPECT_EQ(client.ReadMessage(&message, 300, 40, -1, &reason), kIoTimeout);
+        EXPECT_LT(message.size(), 40u);
+    }
+    device.join();
+}
+
+// A name service that never answers: the lookup is given up at the connection's deadline, not
+// after the resolver's own retries (10 s). Run in a child with a mount namespace of its own, where
+// /etc/resolv.conf names a server on loopback that takes queries and never replies.
+TEST(Vxi11Server, AHostNameLookupEndsAtTheDeadline) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "a mount namespace of its own needs root";
+    }
+    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    EXPECT_EXIT(
+        {
+            CSocket silent(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+            sockaddr_in server{};
+            server.sin_family = AF_INET;
+            server.sin_port = htons(53);
+            ::inet_pton(AF_INET, "127.0.0.77", &server.sin_addr);
+            const std::string conf = "/tmp/sfp-resolv-" + std::to_string(::getpid());
+            FILE* file = std::fopen(conf.c_str(), "w");
+            const bool ready =
+                file != nullptr &&
+                std::fputs("nameserver 127.0.0.77\noptions timeout:5 attempts:2\n", file) >= 0 &&
+                std::fclose(file) == 0 &&
+                ::bind(silent.Fd(), reinterpret_cast<sockaddr*>(&server), sizeof(server)) == 0 &&
+                ::unshare(CLONE_NEWNS) == 0 &&
+                ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                ::mount(conf.c_str(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr) == 0;
+            if (!ready) {
+                std::fprintf(stderr, "cannot set up the silent name service\n");
+                ::_exit(2);
+            }
+            std::string error;
+            const CSocket socket = ConnectTcp(
+                "lab-rack.example", 111, Clock::now() + std::chrono::milliseconds(300), &error);
+            ::unlink(conf.c_str());
+            std::fprintf(stderr, "%s\n", error.c_str());
+            ::_exit(error.find("name service") != std::string::npos ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "no answer from the name service");
 }
 
 // The module's own service request: enabled by *SRE, raised when an edge is latched, sent to

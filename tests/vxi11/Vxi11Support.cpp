@@ -1,5 +1,6 @@
 #include "Vxi11Support.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -7,9 +8,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 using namespace vxi11;
 
@@ -56,6 +59,50 @@ RawReply RawExchange(int fd, const Bytes& record, int timeoutMs) {
 Bytes RawCall(std::uint32_t procedure, xdrproc_t args, const void* argument, std::uint32_t program,
               std::uint32_t version) {
     return EncodeCall(CallHeader{77, program, version, procedure}, args, argument);
+}
+
+CSocket RawConnect(std::uint16_t port, const char* source) {
+    if (source == nullptr) {
+        std::string error;
+        return ConnectTcp("127.0.0.1", port, Clock::now() + std::chrono::seconds(2), &error);
+    }
+    CSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    ::inet_pton(AF_INET, source, &address.sin_addr);
+    if (::bind(socket.Fd(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+        return CSocket();
+    }
+    address.sin_port = htons(port);
+    ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    if (::connect(socket.Fd(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+        return CSocket();
+    }
+    return socket;
+}
+
+std::int32_t RawLink(int fd, const char* device) {
+    Create_LinkParms parms{};
+    parms.device = const_cast<char*>(device);
+    const RawReply reply =
+        RawExchange(fd, RawCall(kProcCreateLink, XdrProc(xdr_Create_LinkParms), &parms));
+    CXdrReader reader(reply.bytes);
+    Create_LinkResp result{};
+    if (!reply.received || AcceptStatus(reader.Get()) != 0 ||
+        !xdr_Create_LinkResp(reader.Get(), &result) || result.error != kOk) {
+        return 0;
+    }
+    return static_cast<std::int32_t>(result.lid);
+}
+
+int ErrorOf(const RawReply& reply) {
+    CXdrReader reader(reply.bytes);
+    Device_Error result{};
+    if (!reply.received || AcceptStatus(reader.Get()) != 0 ||
+        !xdr_Device_Error(reader.Get(), &result)) {
+        return -1;
+    }
+    return static_cast<int>(result.error);
 }
 
 int AcceptStatus(XDR* xdr) {
@@ -196,4 +243,66 @@ long ResidentKiB(pid_t pid) {
         }
     }
     return 0;
+}
+
+bool AwaitStopped(pid_t pid, int timeoutMs) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string line;
+        std::getline(stat, line);
+        // The state follows the command name, which is in parentheses and may hold spaces.
+        const std::size_t name = line.rfind(')');
+        if (name != std::string::npos && name + 2 < line.size() && line[name + 2] == 'T') {
+            return true;
+        }
+        std::this_thread::yield();
+    } while (Clock::now() < deadline);
+    return false;
+}
+
+void ServeDribblingDevice(int listener) {
+    pollfd arrival{listener, POLLIN, 0};
+    if (::poll(&arrival, 1, 10000) <= 0) {
+        return;
+    }
+    CSocket client(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC));
+    Bytes call;
+    while (client.IsOpen() && ReadRecord(client.Fd(), kMaxRecord, &call) == RecordResult::Ok) {
+        CXdrReader reader(call);
+        CallHeader header;
+        if (DecodeCallHeader(reader.Get(), &header) != HeaderResult::Call) {
+            return;
+        }
+        Bytes reply;
+        if (header.procedure == kProcCreateLink) {
+            Create_LinkResp result{};
+            result.lid = 1;
+            result.maxRecvSize = 1024;
+            reply =
+                EncodeReply(header.xid, AcceptStat::Success, XdrProc(xdr_Create_LinkResp), &result);
+        } else if (header.procedure == kProcRead) {
+            Device_ReadParms parms{};
+            xdr_Device_ReadParms(reader.Get(), &parms);
+            // The client leaving ends the wait.
+            pollfd gone{client.Fd(), POLLRDHUP, 0};
+            if (::poll(&gone, 1, std::max<int>(1, static_cast<int>(parms.io_timeout / 8 * 7))) >
+                0) {
+                return;
+            }
+            Device_ReadResp result{};
+            char byte = 'x';
+            result.data.data_len = 1;
+            result.data.data_val = &byte;
+            reply =
+                EncodeReply(header.xid, AcceptStat::Success, XdrProc(xdr_Device_ReadResp), &result);
+        } else {
+            Device_Error result{};
+            reply =
+                EncodeReply(header.xid, AcceptStat::Success, XdrProc(xdr_Device_Error), &result);
+        }
+        if (!WriteRecord(client.Fd(), reply)) {
+            return;
+        }
+    }
 }

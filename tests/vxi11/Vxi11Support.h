@@ -36,6 +36,12 @@ struct RawReply {
 RawReply RawExchange(int fd, const vxi11::Bytes& record, int timeoutMs = 5000);
 vxi11::Bytes RawCall(std::uint32_t procedure, xdrproc_t args, const void* argument,
                      std::uint32_t program = vxi11::kCoreProgram, std::uint32_t version = 1);
+// A raw connection to a loopback port, from source (another loopback address) when given.
+vxi11::CSocket RawConnect(std::uint16_t port, const char* source = nullptr);
+// A link made by hand on a raw connection; its id (0 when refused).
+std::int32_t RawLink(int fd, const char* device = "inst0");
+// The device error of a reply that carries only one, or -1.
+int ErrorOf(const RawReply& reply);
 // The accept status of a reply (-1 when it is not an accepted reply); the stream stands at the
 // results afterwards.
 int AcceptStatus(XDR* xdr);
@@ -71,6 +77,16 @@ private:
 
 // Runs a command line to its end, at most timeoutMs; its exit status (or -1) and output.
 int RunCommand(const std::vector<std::string>& argv, int timeoutMs, std::string* output);
+
+// A VXI-11 device written by hand, for one client on listener: it answers create_link and
+// every other call at once, except device_read, which it answers with one byte and no end, just
+// inside the read's time-out (7/8 of it). Returns when the client goes, or when none came
+// within 10 s.
+void ServeDribblingDevice(int listener);
+
+// Waits until the process is stopped (a signal took effect: state 'T' in /proc); false after
+// the time-out.
+bool AwaitStopped(pid_t pid, int timeoutMs);
 
 // The resident memory of a process, in KiB (0 when unknown).
 long ResidentKiB(pid_t pid);

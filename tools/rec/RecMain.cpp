@@ -1,11 +1,14 @@
-// aq3310-rec: records the module's 64 inputs to a VCD or CSV file, without a display.
+// aq3310-rec: records the 64 inputs of one or more modules to a VCD or CSV file, written as it
+// samples, without a display.
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,11 +16,11 @@
 #include "instrument/Connection.h"
 #include "instrument/Instrument.h"
 #include "platform/native/Platform.h"
-#include "recording/Recording.h"
-#include "recording/RecordingFile.h"
-#include "recording/SampleReader.h"
-#include "recording/ServiceRequests.h"
+#include "recording/RecordingStream.h"
+#include "tools/rec/RecDiagnosis.h"
 #include "tools/rec/RecOptions.h"
+#include "tools/rec/RecOutput.h"
+#include "tools/rec/RecRun.h"
 
 namespace {
 
@@ -27,8 +30,8 @@ void OnSignal(int) {
     g_stop = 1;
 }
 
-// The connection procedure's messages go to standard error; there is nobody to choose between
-// several modules, so the choice is refused and the user told to name one.
+// The connection procedure's messages are kept for the diagnosis; there is nobody to choose
+// between several modules, so the choice is refused and the user told to name one.
 class CConsolePlatform final : public IPlatform {
 public:
     void MessageBox(const std::string& text) override { m_messages.push_back(text); }
@@ -52,35 +55,56 @@ private:
     std::vector<std::string> m_messages;
 };
 
-std::string DateText() {
-    const std::time_t now = std::time(nullptr);
+std::string DateText(std::time_t when) {
     char text[64] = {};
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", std::gmtime(&now));
+    std::tm utc = {};
+    gmtime_r(&when, &utc);
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
     return text;
 }
 
-using Clock = std::chrono::steady_clock;
-
-std::int64_t MicrosecondsSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
-}
-
-// Sleeps until a time, waking often enough to notice a signal.
-void SleepUntil(Clock::time_point until) {
-    while (g_stop == 0) {
-        const Clock::time_point now = Clock::now();
-        if (now >= until) {
-            return;
+// A VCD scope name: the slot where the module has one, else its resource name made a word.
+std::string ScopeName(const CConnectionState& connection, const std::string& resource,
+                      const std::vector<std::string>& taken) {
+    std::string name;
+    if (connection.m_nSlot > 0) {
+        name = "slot" + std::to_string(connection.m_nSlot);
+    } else {
+        for (char c : resource.empty() ? connection.m_strResourceName : resource) {
+            const bool word =
+                (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+            name += word ? c : '_';
         }
-        std::this_thread::sleep_for(
-            std::min<Clock::duration>(until - now, std::chrono::milliseconds(50)));
     }
+    const std::string base = name;
+    for (int n = 2; std::find(taken.begin(), taken.end(), name) != taken.end(); ++n) {
+        name = base + "_" + std::to_string(n);
+    }
+    return name;
 }
 
-void Progress(const CRecording& recording, std::int64_t elapsedUs, bool final) {
-    std::fprintf(stderr, "\r%10.1f s  %10zu samples  %10zu changes%s",
-                 static_cast<double>(elapsedUs) / 1e6, recording.SampleCount(),
-                 recording.EdgeCount(), final ? "\n" : "");
+std::string Plan(const RecOptions& options, const std::vector<std::string>& resources,
+                 const std::string& output) {
+    std::string text = "recording ";
+    for (std::size_t i = 0; i < resources.size(); ++i) {
+        text += (i == 0 ? "" : ", ") + resources[i];
+    }
+    text +=
+        options.onChange ? ", on change" : ", every " + std::to_string(options.intervalMs) + " ms";
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%g s", options.seconds);
+    char pre[32];
+    std::snprintf(pre, sizeof pre, "%g s", options.preSeconds);
+    if (!options.trigger.empty()) {
+        text += ", waiting for " + options.trigger + " (keeping " + pre + " before it)";
+        text += options.seconds > 0 ? std::string(", then ") + seconds : ", then until stopped";
+    } else {
+        text += options.seconds > 0 ? std::string(", for ") + seconds : ", until stopped";
+    }
+    if (options.channels.size() != 0 && options.channels.size() != 64) {
+        text += ", " + std::to_string(options.channels.size()) + " inputs";
+    }
+    return text + ", to " + output;
 }
 
 }  // namespace
@@ -89,22 +113,31 @@ int main(int argc, char** argv) {
     RecOptions options;
     std::string error;
     if (!ParseRecOptions(argc - 1, argv + 1, &options, &error)) {
-        std::fprintf(stderr, "aq3310-rec: %s\n%s", error.c_str(), kRecUsage);
+        std::fprintf(stderr, "aq3310-rec: %s\nTry 'aq3310-rec --help'.\n", error.c_str());
         return 2;
     }
     if (options.help) {
         std::fputs(kRecUsage, stdout);
         return 0;
     }
-    // From here on an interruption ends the recording with a complete file.
+    if (options.version) {
+        std::printf("aq3310-rec %s\n", SFP_VERSION);
+        return 0;
+    }
+    // An interruption ends the recording with a complete file; a reader that goes away ends it
+    // with a message rather than a silent death.
     struct sigaction action = {};
     action.sa_handler = OnSignal;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
-    const VcdOptions vcd{DateText(), options.vectors};
-    CRecording recording;
-    // Fail before recording, not after, when the file cannot be written at all.
-    error = SaveRecording(recording, options.output, options.format, vcd);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    const std::time_t started = std::time(nullptr);
+    const std::string path =
+        options.output.empty() ? DefaultOutputName(options.format, started) : options.output;
+    CRecOutput output(path);
+    // Fail before looking for a module, not after, when the file cannot be written at all.
+    error = output.Check();
     if (!error.empty()) {
         std::fprintf(stderr, "aq3310-rec: %s\n", error.c_str());
         return 1;
@@ -112,105 +145,58 @@ int main(int argc, char** argv) {
 
     CConsolePlatform platform;
     SetPlatform(&platform);
-    CConnectionState connection(options.resource.empty() ? "" : "/a " + options.resource);
-    connection.ConnectInstrument();
-    if (connection.m_pInstrument == nullptr || !connection.m_pInstrument->IsLive()) {
-        std::string why;
-        for (std::string message : platform.Messages()) {
-            // The connection's texts are the panel's; there is no panel to fall back to here.
-            const std::string::size_type fallback = message.find("Creating non live panel.");
-            if (fallback != std::string::npos) {
-                message = message.substr(0, message.find_last_not_of(' ', fallback - 1) + 1);
+    std::vector<std::string> wanted = options.resources;
+    if (wanted.empty()) {
+        wanted.push_back(std::string());  // search
+    }
+    std::vector<std::unique_ptr<CConnectionState>> connections;
+    VcdOptions file(DateText(started), options.vectors);
+    file.writer = std::string("aq3310-rec ") + SFP_VERSION;
+    file.channels = options.channels;
+    std::vector<std::string> names;
+    for (const std::string& resource : wanted) {
+        auto connection =
+            std::make_unique<CConnectionState>(resource.empty() ? "" : "/a " + resource);
+        const std::size_t before = platform.Messages().size();
+        connection->ConnectInstrument();
+        if (connection->m_pInstrument == nullptr || !connection->m_pInstrument->IsLive()) {
+            const std::vector<std::string> messages(platform.Messages().begin() + before,
+                                                    platform.Messages().end());
+            const std::string why = WhyNoModule(resource, connection->m_visaLibraryNames, messages);
+            if (resource.empty()) {
+                std::fprintf(stderr, "aq3310-rec: no module found: %s\n", why.c_str());
+            } else {
+                std::fprintf(stderr, "aq3310-rec: cannot record from %s: %s\n", resource.c_str(),
+                             why.c_str());
             }
-            why += (why.empty() ? "" : "; ") + message;
+            connections.clear();
+            SetPlatform(nullptr);
+            return 1;
         }
-        std::fprintf(stderr, "aq3310-rec: no module found%s%s\n", why.empty() ? "" : ": ",
-                     why.c_str());
-        std::remove(options.output.c_str());
+        names.push_back(connection->m_strResourceName);
+        if (wanted.size() > 1) {
+            file.modules.push_back(ScopeName(*connection, resource, file.modules));
+        }
+        connections.push_back(std::move(connection));
+    }
+    std::fprintf(stderr, "aq3310-rec: %s\n", Plan(options, names, output.Name()).c_str());
+
+    error = output.Open();
+    if (!error.empty()) {
+        std::fprintf(stderr, "aq3310-rec: %s\n", error.c_str());
+        connections.clear();
         SetPlatform(nullptr);
         return 1;
     }
-    CInstrument& instrument = *connection.m_pInstrument;
-    std::fprintf(stderr, "aq3310-rec: recording %s to %s\n", connection.m_strResourceName.c_str(),
-                 options.output.c_str());
-
-    CServiceRequests requests(instrument, connection.m_visaLibraryNames);
-    bool onChange = false;
-    if (options.onChange) {
-        if (requests.Available() && requests.Enable() >= 0) {
-            onChange = true;
-        } else {
-            std::fprintf(stderr, "aq3310-rec: no sampling on change (%s); sampling every %d ms\n",
-                         requests.Available() ? "service requests could not be enabled"
-                                              : requests.Reason().c_str(),
-                         options.intervalMs);
-        }
+    std::vector<CInstrument*> instruments;
+    std::vector<std::vector<std::string>> visaNames;
+    for (const auto& connection : connections) {
+        instruments.push_back(connection->m_pInstrument.get());
+        visaNames.push_back(connection->m_visaLibraryNames);
     }
-
-    const bool tty = isatty(STDERR_FILENO) != 0;
-    const Clock::time_point start = Clock::now();
-    const auto interval = std::chrono::milliseconds(options.intervalMs);
-    const auto limitUs = static_cast<std::int64_t>(options.seconds * 1e6);
-    Clock::time_point next = start;
-    Clock::time_point shown = start;
-    int status = 0;
-    // At least one sample, so that even an early interruption leaves the inputs' state.
-    for (;;) {
-        const std::int64_t nowUs = MicrosecondsSince(start);
-        Sample sample;
-        const ViStatus read = ReadSample(instrument, nowUs, &sample);
-        if (read < 0) {
-            const char* text = instrument.ErrorMessage(read);
-            std::fprintf(stderr, "%saq3310-rec: reading failed (status 0x%08X%s%s); stopping\n",
-                         tty ? "\n" : "", static_cast<unsigned>(read), text ? ": " : "",
-                         text ? text : "");
-            status = 1;
-            break;
-        }
-        recording.Append(sample);
-        if (tty && Clock::now() - shown >= std::chrono::milliseconds(500)) {
-            shown = Clock::now();
-            Progress(recording, nowUs, false);
-        }
-        if (g_stop != 0 || (options.seconds > 0 && nowUs >= limitUs)) {
-            break;
-        }
-        if (onChange) {
-            // A bounded wait, so the duration and signals are noticed without a request.
-            const ViStatus waited = requests.Wait(200);
-            if (waited < 0 && waited != VI_ERROR_TMO) {
-                std::fprintf(stderr,
-                             "aq3310-rec: waiting for service requests failed; "
-                             "sampling every %d ms\n",
-                             options.intervalMs);
-                onChange = false;
-                next = Clock::now();
-            }
-            continue;
-        }
-        next += interval;
-        const Clock::time_point now = Clock::now();
-        if (next < now) {
-            next = now;  // behind: sample at once rather than in a burst
-        }
-        if (options.seconds > 0) {
-            next = std::min(next, start + std::chrono::microseconds(limitUs));
-        }
-        SleepUntil(next);
-    }
-    requests.Disable();
-    if (tty) {
-        Progress(recording, recording.EndUs(), true);
-    }
-    error = SaveRecording(recording, options.output, options.format, vcd);
-    if (!error.empty()) {
-        std::fprintf(stderr, "aq3310-rec: %s\n", error.c_str());
-        status = 1;
-    } else {
-        std::fprintf(stderr, "aq3310-rec: %zu samples, %zu changes written to %s\n",
-                     recording.SampleCount(), recording.EdgeCount(), options.output.c_str());
-    }
-    connection.m_pInstrument.reset();
+    const int status = RunRecording(options, file, names, instruments, visaNames, output, &g_stop,
+                                    isatty(STDERR_FILENO) != 0);
+    connections.clear();
     SetPlatform(nullptr);
     return status;
 }
