@@ -1,8 +1,6 @@
 // Recordings replayed on the simulated module and recorded again: ours, sigrok-cli's and
 // GTKWave's converters' files give the values they hold.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,9 +13,8 @@
 #include <vector>
 
 #include "common/SimSupport.h"
+#include "rec/RecSupport.h"
 #include "sim/replay/Replay.h"
-
-extern char** environ;
 
 namespace {
 
@@ -73,56 +70,6 @@ Sequence OfCsv(const std::string& text) {
         first = false;
     }
     return out;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct ProcessRun {
-    int exitCode = -1;
-    std::string output;  // standard output and error together
-};
-
-ProcessRun RunProgram(const std::vector<std::string>& args) {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0) {
-        return {};
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 2);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    std::vector<char*> argv;
-    for (const std::string& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    ProcessRun run;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeEnds[1]);
-    if (spawned == 0) {
-        char buffer[4096];
-        ssize_t got = 0;
-        while ((got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0) {
-            run.output.append(buffer, static_cast<std::size_t>(got));
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    ::close(pipeEnds[0]);
-    return run;
-}
-
-bool Installed(const char* program) {
-    return RunProgram({"sh", "-c", std::string("command -v ") + program}).exitCode == 0;
 }
 
 std::string ReplayScenario(const std::string& file, const std::string& more = "") {
