@@ -4,17 +4,8 @@
 #include <cinttypes>
 #include <cstdio>
 
-CCsvStream::CCsvStream(const VcdOptions& options, ITextSink& sink)
-    : m_options(options), m_out(sink) {
-    if (m_options.modules.empty()) {
-        m_options.modules.push_back("k3310");
-    }
-    if (m_options.channels.empty()) {
-        m_selected = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
-    }
-    for (int channel : m_options.channels) {
-        m_selected[ChannelPort(channel)] |= static_cast<std::uint16_t>(1u << ChannelBit(channel));
-    }
+CCsvStream::CCsvStream(const VcdOptions& options, ITextSink& sink) : m_out(sink) {
+    m_options = StreamOptions(options, &m_selected);
     m_modules.resize(m_options.modules.size());
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -26,3 +27,7 @@ public:
 
 std::unique_ptr<IRecordingStream> MakeRecordingStream(RecordingFormat format,
                                                       const VcdOptions& options, ITextSink& sink);
+
+// What both streams start from: the options with one module at least ("k3310" when none is
+// named), and the written inputs as a mask per port, all 64 when the options list none.
+VcdOptions StreamOptions(const VcdOptions& options, std::array<std::uint16_t, 4>* selected);

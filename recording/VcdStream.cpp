@@ -21,17 +21,8 @@ std::string Id(int module, int index) {
 
 }  // namespace
 
-CVcdStream::CVcdStream(const VcdOptions& options, ITextSink& sink)
-    : m_options(options), m_out(sink) {
-    if (m_options.modules.empty()) {
-        m_options.modules.push_back("k3310");
-    }
-    if (m_options.channels.empty()) {
-        m_selected = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
-    }
-    for (int channel : m_options.channels) {
-        m_selected[ChannelPort(channel)] |= static_cast<std::uint16_t>(1u << ChannelBit(channel));
-    }
+CVcdStream::CVcdStream(const VcdOptions& options, ITextSink& sink) : m_out(sink) {
+    m_options = StreamOptions(options, &m_selected);
     m_modules.resize(m_options.modules.size());
 }
 
