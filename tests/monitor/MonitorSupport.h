@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "common/SampleSupport.h"
 #include "common/SimSupport.h"
 #include "common/TestPlatform.h"
 #include "instrument/Connection.h"
@@ -43,16 +44,5 @@ struct SimConnection {
     CScenarioFile scenario;
     CConnectionState state;
 };
-
-inline Sample MakeSample(std::int64_t timeUs, std::array<std::uint16_t, 4> value,
-                         std::array<std::uint16_t, 4> positive = {},
-                         std::array<std::uint16_t, 4> negative = {}) {
-    Sample sample;
-    sample.timeUs = timeUs;
-    sample.value = value;
-    sample.positive = positive;
-    sample.negative = negative;
-    return sample;
-}
 
 }  // namespace monitor_test

@@ -9,23 +9,13 @@
 #include <sstream>
 #include <string>
 
+#include "common/SampleSupport.h"
 #include "recording/ChannelTrack.h"
 #include "recording/Recording.h"
 #include "recording/RecordingFile.h"
 #include "recording/RecordingWriters.h"
 
 namespace {
-
-Sample MakeSample(std::int64_t timeUs, std::array<std::uint16_t, 4> value,
-                  std::array<std::uint16_t, 4> positive = {},
-                  std::array<std::uint16_t, 4> negative = {}) {
-    Sample sample;
-    sample.timeUs = timeUs;
-    sample.value = value;
-    sample.positive = positive;
-    sample.negative = negative;
-    return sample;
-}
 
 // Port 0 bit 1 rises at 200 and bit 0 falls at 300; port 1 bit 0 and port 3 bit 15 each catch
 // a pulse at 200 (both latches, level unchanged); 100 and 400 bring nothing new.
