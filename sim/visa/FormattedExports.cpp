@@ -1,0 +1,147 @@
+// VISA's formatted I/O over the library's sessions: each instrument session has its own engine
+// and read buffer, kept beside the session and dropped with it. No exception may leave a
+// function of this file: the caller is C.
+#include <algorithm>
+#include <cstdarg>
+#include <memory>
+#include <mutex>
+
+#include "sim/core/Bus.h"
+#include "sim/visa/FormattedIo.h"
+#include "sim/visa/FormattedSessions.h"
+#include "sim/visa/SimExport.h"
+
+namespace {
+
+sim::CBus& Bus() {
+    return sim::CBus::Instance();
+}
+
+// The formatted I/O of one session; calls on a session take turns.
+struct Formatted {
+    std::mutex mutex;
+    sim::CFormattedIo io;
+};
+
+std::shared_ptr<void> MakeFormatted() {
+    return std::make_shared<Formatted>();
+}
+
+std::shared_ptr<Formatted> FormattedOf(ViSession vi) {
+    return std::static_pointer_cast<Formatted>(Bus().Attachment(vi, &MakeFormatted));
+}
+
+// A session's message I/O as the formatted I/O engine sees it.
+class CSessionPort : public sim::IFormattedPort {
+public:
+    explicit CSessionPort(ViSession vi) : m_vi(vi) {}
+    ViStatus Write(const ViByte* data, std::size_t count, bool end) override {
+        const auto size = static_cast<ViUInt32>(std::min<std::size_t>(count, 0xFFFFFFFFu));
+        ViUInt32 written = 0;
+        const ViStatus status = Bus().Write(m_vi, data, size, &written, end);
+        return status >= 0 && size < count ? VI_ERROR_INV_LENGTH : status;
+    }
+    ViStatus Read(ViByte* data, std::size_t count, std::size_t* got, bool* end) override {
+        const auto size = static_cast<ViUInt32>(std::min<std::size_t>(count, 0xFFFFFFFFu));
+        ViUInt32 read = 0;
+        const ViStatus status = Bus().Read(m_vi, data, size, &read, end);
+        *got = read;
+        return status;
+    }
+
+private:
+    ViSession m_vi;
+};
+
+// Runs a formatted call on a session's engine.
+template <typename Call>
+ViStatus WithFormatted(ViSession vi, Call call) {
+    return Guarded([&]() -> ViStatus {
+        const std::shared_ptr<Formatted> formatted = FormattedOf(vi);
+        if (!formatted) {
+            return Bus().IsInstrument(vi) ? VI_ERROR_SYSTEM_ERROR : VI_ERROR_INV_OBJECT;
+        }
+        std::lock_guard<std::mutex> lock(formatted->mutex);
+        CSessionPort port(vi);
+        return call(formatted->io, port);
+    });
+}
+
+}  // namespace
+
+namespace sim {
+
+// What a formatted read held back is dropped by viClear and viFlush.
+void DiscardFormatted(ViSession vi) {
+    if (const std::shared_ptr<Formatted> formatted = FormattedOf(vi)) {
+        std::lock_guard<std::mutex> lock(formatted->mutex);
+        formatted->io.DiscardReadBuffer();
+    }
+}
+
+}  // namespace sim
+
+// Mask bits of viFlush.
+constexpr ViUInt16 kFlushReadBits = 0x01 | 0x04 | 0x10 | 0x40;
+constexpr ViUInt16 kFlushAllBits = 0xFF;
+
+SIM_EXPORT ViStatus SFP_VI_CALL viFlush(ViSession vi, ViUInt16 mask) {
+    return Guarded([&]() -> ViStatus {
+        if (!Bus().IsInstrument(vi)) {
+            return VI_ERROR_INV_OBJECT;
+        }
+        if (mask == 0 || (mask & ~kFlushAllBits) != 0) {
+            return ViStatusFromBits(0xBFFF003D);  // VI_ERROR_INV_MASK
+        }
+        // Writes leave at once, so only what the formatted reads hold back can be discarded.
+        if ((mask & kFlushReadBits) != 0) {
+            sim::DiscardFormatted(vi);
+        }
+        return VI_SUCCESS;
+    });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viVPrintf(ViSession vi, const ViChar* format, va_list args) {
+    return WithFormatted(vi, [&](sim::CFormattedIo& io, CSessionPort& port) {
+        return io.Printf(port, format, args);
+    });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viVScanf(ViSession vi, const ViChar* format, va_list args) {
+    return WithFormatted(vi, [&](sim::CFormattedIo& io, CSessionPort& port) {
+        return io.Scanf(port, format, args);
+    });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viVQueryf(ViSession vi, const ViChar* writeFormat,
+                                          const ViChar* readFormat, va_list args) {
+    return WithFormatted(vi, [&](sim::CFormattedIo& io, CSessionPort& port) {
+        return io.Queryf(port, writeFormat, readFormat, args);
+    });
+}
+
+// The variadic forms are C calling convention everywhere, as VISA declares them.
+SIM_EXPORT ViStatus viPrintf(ViSession vi, const ViChar* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const ViStatus status = viVPrintf(vi, format, args);
+    va_end(args);
+    return status;
+}
+
+SIM_EXPORT ViStatus viScanf(ViSession vi, const ViChar* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const ViStatus status = viVScanf(vi, format, args);
+    va_end(args);
+    return status;
+}
+
+SIM_EXPORT ViStatus viQueryf(ViSession vi, const ViChar* writeFormat, const ViChar* readFormat,
+                             ...) {
+    va_list args;
+    va_start(args, readFormat);
+    const ViStatus status = viVQueryf(vi, writeFormat, readFormat, args);
+    va_end(args);
+    return status;
+}
