@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "sim/core/Device.h"
+#include "sim/module/Device.h"
 #include "sim/replay/Replay.h"
 
 namespace {

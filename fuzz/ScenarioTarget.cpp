@@ -3,8 +3,8 @@
 #include <string>
 
 #include "FuzzTargets.h"
-#include "sim/core/Device.h"
-#include "sim/core/Scenario.h"
+#include "sim/module/Device.h"
+#include "sim/scenario/Scenario.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <optional>
 
 #include "FuzzTargets.h"
-#include "sim/core/DefaultScenario.h"
-#include "sim/core/Scenario.h"
+#include "sim/scenario/DefaultScenario.h"
+#include "sim/scenario/Scenario.h"
 #include "vxi11/Vxi11Server.h"
 
 namespace {

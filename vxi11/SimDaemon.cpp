@@ -17,8 +17,8 @@
 #include <sstream>
 #include <string>
 
-#include "sim/core/DefaultScenario.h"
-#include "sim/core/Scenario.h"
+#include "sim/scenario/DefaultScenario.h"
+#include "sim/scenario/Scenario.h"
 #include "sim/replay/Replay.h"
 #include "sim/visa/SimHooks.h"
 #include "vxi11/RpcServer.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "sim/core/Device.h"
-#include "sim/core/Scenario.h"
+#include "sim/module/Device.h"
+#include "sim/scenario/Scenario.h"
 #include "vxi11/RpcMessage.h"
 
 namespace vxi11 {

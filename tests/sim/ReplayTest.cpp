@@ -14,8 +14,8 @@
 #include <unistd.h>
 #endif
 
-#include "sim/core/Device.h"
-#include "sim/core/Scenario.h"
+#include "sim/module/Device.h"
+#include "sim/scenario/Scenario.h"
 #include "sim/replay/RecordingReader.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <iterator>
 #include <sstream>
 
-#include "sim/core/DefaultScenario.h"
-#include "sim/core/Device.h"
-#include "sim/core/Scenario.h"
+#include "sim/scenario/DefaultScenario.h"
+#include "sim/module/Device.h"
+#include "sim/scenario/Scenario.h"
 #include "sim/core/VisaPattern.h"
 
 namespace {

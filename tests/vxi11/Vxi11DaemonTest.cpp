@@ -20,7 +20,7 @@
 #include "common/TestPlatform.h"
 #include "instrument/VisaTypes.h"
 #include "platform/native/DynamicLibrary.h"
-#include "sim/core/Device.h"
+#include "sim/module/Device.h"
 
 using namespace vxi11;
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/core/Scenario.h"
+#include "sim/scenario/Scenario.h"
 #include "vxi11/RpcServer.h"
 #include "vxi11/Vxi11Client.h"
 #include "vxi11/Vxi11Server.h"

@@ -2,7 +2,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "sim/core/Scenario.h"
+#include "sim/scenario/Scenario.h"
 
 namespace sim {
 

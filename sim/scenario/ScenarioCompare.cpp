@@ -1,7 +1,7 @@
 // Kept apart from the rest: only tests compare scenarios, so the library leaves this out.
 #include <tuple>
 
-#include "sim/core/Scenario.h"
+#include "sim/scenario/Scenario.h"
 
 namespace sim {
 

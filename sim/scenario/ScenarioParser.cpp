@@ -1,4 +1,4 @@
-#include "sim/core/Scenario.h"
+#include "sim/scenario/Scenario.h"
 
 #include <yaml-cpp/yaml.h>
 

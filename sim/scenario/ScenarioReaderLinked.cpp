@@ -1,5 +1,5 @@
 // The scenario reader linked in: for every program but the library on Linux.
-#include "sim/core/ScenarioReader.h"
+#include "sim/scenario/ScenarioReader.h"
 
 namespace sim {
 

@@ -2,7 +2,7 @@
 #include <new>
 
 #include "sim/core/BesideLibrary.h"
-#include "sim/core/ScenarioReader.h"
+#include "sim/scenario/ScenarioReader.h"
 
 namespace sim {
 

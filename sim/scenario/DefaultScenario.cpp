@@ -1,4 +1,4 @@
-#include "sim/core/DefaultScenario.h"
+#include "sim/scenario/DefaultScenario.h"
 
 namespace sim {
 

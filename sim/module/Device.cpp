@@ -1,4 +1,4 @@
-#include "sim/core/Device.h"
+#include "sim/module/Device.h"
 
 #include <algorithm>
 #include <cctype>

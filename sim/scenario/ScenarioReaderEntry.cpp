@@ -1,6 +1,6 @@
 // libvisa-scenario.so: the scenario file reader, with the YAML library it needs, apart from the
 // VISA library that loads it on Linux.
-#include "sim/core/ScenarioReader.h"
+#include "sim/scenario/ScenarioReader.h"
 
 namespace {
 
