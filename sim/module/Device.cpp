@@ -4,16 +4,12 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "sim/replay/Replay.h"
-
 namespace sim {
 
 namespace {
 
 // Long enough that no 256-byte buffer holds it.
 constexpr std::size_t kLongTextLength = 300;
-// Catching up with wall-clock time never takes more steps than this per command.
-constexpr int kMaxCatchUpSteps = 4096;
 // The length an identification is stretched to, with no terminator, to test readers that must
 // not look past the bytes they were given.
 constexpr std::size_t kLongIdnLength = 100;
@@ -48,114 +44,42 @@ std::string Quoted(const std::string& text) {
     return out + "\"";
 }
 
-std::uint32_t NextRandom(std::uint32_t* state) {
-    std::uint32_t x = *state;
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    *state = x;
-    return x;
-}
-
-std::uint16_t WalkValue(const PortStimulus& port, long long step) {
-    const auto bit = static_cast<unsigned>((port.start + step) % 16);
-    const auto value = static_cast<std::uint16_t>(1u << bit);
-    return port.invert ? static_cast<std::uint16_t>(~value) : value;
-}
-
 }  // namespace
 
 CDevice::CDevice(const ResourceScenario& resource, long long nowMs)
-    : m_resource(resource), m_isModule(resource.module.has_value()) {
+    : m_resource(resource),
+      m_isModule(resource.module.has_value()),
+      m_module(resource.module.value_or(ModuleScenario())),
+      m_inputs(m_module) {
     if (m_isModule) {
-        m_module = *resource.module;
         for (const ErrorEntry& entry : m_module.errors) {
             PushError(entry.code, entry.text);
         }
         if (!m_resource.idn.has_value()) {
             m_resource.idn = kModuleIdn;
         }
-        if (m_module.replay.has_value()) {
-            CReplay::Problem problem;
-            m_replay = CReplay::Open(*m_module.replay, &problem);
-            if (!m_replay) {
-                // The scenario reader opened it a moment ago; it went away since.
-                ReplayFailed(m_module.replay->file + ":0: " + problem.text);
-            }
-        }
+        QueueReplayStop();
     }
     ResetInputs(nowMs);
 }
 
 CDevice::~CDevice() = default;
 
-void CDevice::ReplayFailed(const std::string& why) {
-    if (m_replayStopped) {
-        return;
-    }
-    m_replayStopped = true;
-    m_notes.push_back("replay stopped: " + why);
+void CDevice::QueueReplayStop() {
     // The line alone: a path would not fit the texts a driver's buffer holds.
-    const long line = m_replay ? m_replay->FailureLine() : 0;
-    PushError(kReplayStoppedCode,
-              "Replay stopped at line " + std::to_string(line) + " of the recording");
+    if (const std::optional<long> line = m_inputs.TakeStop()) {
+        PushError(kReplayStoppedCode,
+                  "Replay stopped at line " + std::to_string(*line) + " of the recording");
+    }
 }
 
 std::vector<std::string> CDevice::TakeNotes() {
-    std::vector<std::string> notes;
-    if (m_replay) {
-        notes = m_replay->TakeNotes();
-    }
-    notes.insert(notes.begin(), m_notes.begin(), m_notes.end());
-    m_notes.clear();
-    return notes;
+    return m_inputs.TakeNotes();
 }
 
 void CDevice::ResetInputs(long long nowMs) {
-    m_steps = 0;
-    m_startMs = nowMs;
-    if (m_replay) {
-        m_replayStopped = false;
-        m_positive.fill(0);
-        m_negative.fill(0);
-        if (!m_replay->Restart(nowMs * 1000, &m_value)) {
-            ReplayFailed(m_replay->Failure());
-        }
-        return;
-    }
-    for (std::size_t i = 0; i < m_value.size(); ++i) {
-        const PortStimulus& port = m_module.ports[i];
-        m_random[i] = port.seed != 0 ? port.seed : 1;
-        m_value[i] = port.mode == PortStimulus::Mode::Walk ? WalkValue(port, 0) : port.start;
-        m_positive[i] = 0;
-        m_negative[i] = 0;
-    }
-}
-
-void CDevice::Step() {
-    ++m_steps;
-    for (std::size_t i = 0; i < m_value.size(); ++i) {
-        const PortStimulus& port = m_module.ports[i];
-        const std::uint16_t old = m_value[i];
-        std::uint16_t now = old;
-        switch (port.mode) {
-            case PortStimulus::Mode::Fixed:
-                break;
-            case PortStimulus::Mode::Count:
-                now = static_cast<std::uint16_t>(old + port.step);
-                break;
-            case PortStimulus::Mode::Walk:
-                now = WalkValue(port, m_steps);
-                break;
-            case PortStimulus::Mode::Random:
-                now = static_cast<std::uint16_t>(old ^ (NextRandom(&m_random[i]) & port.mask));
-                break;
-        }
-        m_value[i] = now;
-        // Edges latch until the register is read.
-        m_positive[i] = static_cast<std::uint16_t>(m_positive[i] | (~old & now));
-        m_negative[i] = static_cast<std::uint16_t>(m_negative[i] | (old & ~now));
-    }
+    m_inputs.Reset(nowMs);
+    QueueReplayStop();
 }
 
 void CDevice::PushError(std::int32_t code, const std::string& text) {
@@ -167,12 +91,7 @@ void CDevice::PushError(std::int32_t code, const std::string& text) {
 }
 
 std::uint8_t CDevice::StatusByte() const {
-    unsigned byte = 0;
-    for (std::size_t i = 0; i < m_positive.size(); ++i) {
-        if (m_positive[i] != 0 || m_negative[i] != 0) {
-            byte |= 0x01;
-        }
-    }
+    unsigned byte = m_inputs.HasEdges() ? 0x01 : 0;
     if (!m_errors.empty()) {
         byte |= 0x04;
     }
@@ -183,14 +102,7 @@ std::uint8_t CDevice::StatusByte() const {
 }
 
 long long CDevice::NextStepMs() const {
-    if (m_replay) {
-        const long long us = m_replay->NextChangeUs();
-        return us < 0 ? -1 : (us + 999) / 1000;
-    }
-    if (!m_isModule || m_module.stepMs == 0) {
-        return -1;
-    }
-    return m_startMs + (m_steps + 1) * static_cast<long long>(m_module.stepMs);
+    return m_isModule ? m_inputs.NextStepMs() : -1;
 }
 
 // The VXI configuration registers: ID (manufacturer in the low 12 bits, an A16-only
@@ -210,43 +122,14 @@ std::uint16_t CDevice::Register(std::size_t offset) const {
 }
 
 void CDevice::CatchUp(long long nowMs) {
-    if (m_isModule && (m_replay || m_module.stepMs != 0)) {
+    if (m_isModule && m_inputs.MovesWithTime()) {
         Advance(nowMs);
     }
 }
 
 void CDevice::Advance(long long nowMs) {
-    if (m_module.replay.has_value()) {
-        if (!m_replay) {
-            return;
-        }
-        // Every change latches on its own, so a pulse between two commands keeps both edges.
-        m_replay->Advance(nowMs * 1000, [this](const CReplay::Change& change) {
-            const std::uint16_t old = m_value[change.port];
-            const auto now =
-                static_cast<std::uint16_t>((old & ~change.mask) | (change.bits & change.mask));
-            m_value[change.port] = now;
-            m_positive[change.port] =
-                static_cast<std::uint16_t>(m_positive[change.port] | (~old & now));
-            m_negative[change.port] =
-                static_cast<std::uint16_t>(m_negative[change.port] | (old & ~now));
-        });
-        if (!m_replay->Failure().empty()) {
-            ReplayFailed(m_replay->Failure());
-        }
-        return;
-    }
-    if (m_module.stepMs == 0) {
-        Step();
-        return;
-    }
-    const long long target = (nowMs - m_startMs) / m_module.stepMs;
-    for (int i = 0; m_steps < target && i < kMaxCatchUpSteps; ++i) {
-        Step();
-    }
-    if (m_steps < target) {
-        m_startMs += (target - m_steps) * m_module.stepMs;
-    }
+    m_inputs.Advance(nowMs);
+    QueueReplayStop();
 }
 
 std::string CDevice::Text(const std::string& text) const {
@@ -336,14 +219,9 @@ std::string CDevice::RunModuleCommand(const std::string& header, const std::stri
             return std::string();
         }
         const auto index = static_cast<std::size_t>(port);
-        std::uint16_t reading = m_value[index];
-        if (positive) {
-            reading = m_positive[index];
-            m_positive[index] = 0;
-        } else if (negative) {
-            reading = m_negative[index];
-            m_negative[index] = 0;
-        }
+        const std::uint16_t reading = positive   ? m_inputs.TakeRising(index)
+                                      : negative ? m_inputs.TakeFalling(index)
+                                                 : m_inputs.Value(index);
         return std::to_string(reading);
     }
     if (header == "*STB?") {
@@ -364,8 +242,7 @@ std::string CDevice::RunModuleCommand(const std::string& header, const std::stri
         }
     } else if (header == "*CLS") {
         m_errors.clear();
-        m_positive.fill(0);
-        m_negative.fill(0);
+        m_inputs.ClearEdges();
     } else if (header != "*RST") {
         PushError(-113, "Undefined header");
     }

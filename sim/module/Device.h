@@ -1,17 +1,14 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <deque>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "sim/module/ModuleInputs.h"
 #include "sim/scenario/Scenario.h"
 
 namespace sim {
-
-class CReplay;
 
 // What answers on one resource: a K3310 module when the scenario gives one, otherwise at most
 // an identification reply. It speaks the module's message protocol:
@@ -57,11 +54,10 @@ public:
 
     bool IsModule() const { return m_isModule; }
     bool UnterminatedText() const { return m_module.unterminatedText; }
-    std::uint16_t Port(int port) const { return m_value[static_cast<std::size_t>(port)]; }
+    std::uint16_t Port(int port) const { return m_inputs.Value(static_cast<std::size_t>(port)); }
 
 private:
     void Advance(long long nowMs);
-    void Step();
     void PushError(std::int32_t code, const std::string& text);
     void ResetInputs(long long nowMs);
     std::string Text(const std::string& text) const;
@@ -69,22 +65,15 @@ private:
                                  bool* hasReply);
     bool TakeFault(const std::string& header, ViStatus* status);
     void QueueAfter(const std::string& header);
-    void ReplayFailed(const std::string& why);
+    // Queues the replay's stop, if it stopped, as an error entry.
+    void QueueReplayStop();
 
     ResourceScenario m_resource;
     bool m_isModule = false;
     ModuleScenario m_module;
     std::deque<ErrorEntry> m_errors;
-    std::array<std::uint16_t, 4> m_value{};
-    std::array<std::uint16_t, 4> m_positive{};
-    std::array<std::uint16_t, 4> m_negative{};
-    std::array<std::uint32_t, 4> m_random{};
-    long long m_steps = 0;
-    long long m_startMs = 0;
     std::uint8_t m_serviceEnable = 0;
-    std::unique_ptr<CReplay> m_replay;
-    bool m_replayStopped = false;  // its error is queued; set again by *RST
-    std::vector<std::string> m_notes;
+    CModuleInputs m_inputs;
 };
 
 }  // namespace sim
