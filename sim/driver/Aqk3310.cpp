@@ -1,176 +1,37 @@
 // The substitute K3310 instrument driver. It reaches the module only through VISA: each
 // operation writes one command over the session and reads the module's reply. No exception may
 // leave a function of this file: the caller is C.
-#include <algorithm>
-#include <cerrno>
+// The session table is in DriverSessions, one exchange with the module in ModuleExchange.
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <map>
-#include <memory>
-#include <mutex>
 #include <string>
 #include <type_traits>
 
 #include "instrument/DriverApi.h"
 #include "instrument/VisaApi.h"
 #include "sim/driver/Aqk3310Status.h"
+#include "sim/driver/DriverSessions.h"
+#include "sim/driver/ModuleExchange.h"
+#include "sim/driver/VisaCalls.h"
 #include "sim/visa/SimExport.h"
 #include "sim/visa/SimHooks.h"
 
-// The VISA functions, from the substitute VISA library this one is linked to.
-extern "C" {
-ViStatus SFP_VI_CALL viOpenDefaultRM(ViSession* rm);
-ViStatus SFP_VI_CALL viOpen(ViSession rm, const ViChar* name, ViAccessMode mode,
-                            ViUInt32 openTimeout, ViSession* vi);
-ViStatus SFP_VI_CALL viClose(ViObject vi);
-ViStatus SFP_VI_CALL viGetAttribute(ViObject vi, ViAttr attribute, void* value);
-ViStatus SFP_VI_CALL viSetAttribute(ViObject vi, ViAttr attribute, ViAttrState value);
-ViStatus SFP_VI_CALL viWrite(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt32* written);
-ViStatus SFP_VI_CALL viRead(ViSession vi, ViByte* buffer, ViUInt32 count, ViUInt32* read);
-ViStatus SFP_VI_CALL viStatusDesc(ViObject vi, ViStatus status, ViChar* text);
-}
+using aqk3310::AddSession;
+using aqk3310::DriverSession;
+using aqk3310::FindSession;
+using aqk3310::OnSession;
+using aqk3310::ParseInteger;
+using aqk3310::PutText;
+using aqk3310::Query;
+using aqk3310::QueryCodeAndText;
+using aqk3310::Send;
+using aqk3310::TakeSession;
 
 namespace {
 
 constexpr const char* kDriverRevision = "1.0.0";
 constexpr const char* kModuleIdentity = "ZENTRAX-MOLBURY,K3310";
 constexpr ViUInt32 kDefaultTimeoutMs = 2000;
-// No reply of the module is longer; anything beyond is a fault, not data.
-constexpr std::size_t kMaxReply = 4096;
-
-struct DriverSession {
-    ViSession rm = VI_NULL;
-    bool unterminatedText = false;
-    // Held across a command and its reply, so that threads sharing the session never take
-    // each other's replies.
-    std::shared_ptr<std::mutex> exchange = std::make_shared<std::mutex>();
-};
-
-std::mutex g_mutex;
-std::map<ViSession, DriverSession> g_sessions;
-
-bool FindSession(ViSession vi, DriverSession* session) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    auto it = g_sessions.find(vi);
-    if (it == g_sessions.end()) {
-        return false;
-    }
-    *session = it->second;
-    return true;
-}
-
-// A text into a caller's 256-byte buffer: cut to 255 characters and terminated, or, when the
-// scenario asks the driver to misbehave, all 256 bytes filled and no terminator.
-void PutText(const std::string& text, ViChar* out, bool unterminated) {
-    if (unterminated) {
-        std::string filled = text;
-        filled.resize(kDriverTextSize, '#');
-        std::memcpy(out, filled.data(), kDriverTextSize);
-        return;
-    }
-    const std::size_t length = std::min<std::size_t>(text.size(), kDriverTextSize - 1);
-    std::memcpy(out, text.data(), length);
-    out[length] = '\0';
-}
-
-ViStatus Send(ViSession vi, const std::string& command) {
-    const std::string message = command + "\n";
-    ViUInt32 written = 0;
-    return viWrite(vi, reinterpret_cast<const ViByte*>(message.data()),
-                   static_cast<ViUInt32>(message.size()), &written);
-}
-
-ViStatus Query(ViSession vi, const std::string& command, std::string* reply) {
-    ViStatus status = Send(vi, command);
-    if (status < 0) {
-        return status;
-    }
-    reply->clear();
-    do {
-        ViByte chunk[256];
-        ViUInt32 read = 0;
-        status = viRead(vi, chunk, sizeof(chunk), &read);
-        if (status < 0) {
-            return status;
-        }
-        reply->append(reinterpret_cast<const char*>(chunk), std::min<ViUInt32>(read, 256));
-        if (reply->size() > kMaxReply) {
-            return VI_ERROR_INV_RESPONSE;
-        }
-    } while (status == VI_SUCCESS_MAX_CNT);
-    while (!reply->empty() && (reply->back() == '\n' || reply->back() == '\r')) {
-        reply->pop_back();
-    }
-    return VI_SUCCESS;
-}
-
-bool ParseInteger(const std::string& text, long low, long high, long* value) {
-    if (text.empty()) {
-        return false;
-    }
-    errno = 0;
-    char* end = nullptr;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < low || parsed > high) {
-        return false;
-    }
-    *value = parsed;
-    return true;
-}
-
-// "<code>,"<text>"" with doubled quotes inside the text.
-bool ParseCodeAndText(const std::string& reply, long low, long high, long* code,
-                      std::string* text) {
-    const std::string::size_type comma = reply.find(',');
-    if (comma == std::string::npos || !ParseInteger(reply.substr(0, comma), low, high, code)) {
-        return false;
-    }
-    const std::string rest = reply.substr(comma + 1);
-    if (rest.size() < 2 || rest.front() != '"' || rest.back() != '"') {
-        return false;
-    }
-    text->clear();
-    for (std::size_t i = 1; i + 1 < rest.size(); ++i) {
-        *text += rest[i];
-        if (rest[i] == '"' && i + 2 < rest.size() && rest[i + 1] == '"') {
-            ++i;
-        }
-    }
-    return true;
-}
-
-// Runs an operation on a session that aqk3310_init opened, as one exchange with the module:
-// no other call on the session runs meanwhile. No exception leaves it.
-template <typename Call>
-ViStatus OnSession(ViSession vi, Call call) noexcept {
-    return Guarded([&]() -> ViStatus {
-        DriverSession session;
-        if (!FindSession(vi, &session)) {
-            return AQK3310_ERROR_INV_SESSION;
-        }
-        std::lock_guard<std::mutex> exchange(*session.exchange);
-        return call(session);
-    });
-}
-
-// A query whose reply is <code>,"<text>": the code within low..high, the text into the
-// caller's buffer.
-ViStatus QueryCodeAndText(ViSession vi, const DriverSession& session, const char* command, long low,
-                          long high, long* code, ViChar* message) {
-    std::string reply;
-    const ViStatus status = Query(vi, command, &reply);
-    if (status < 0) {
-        return status;
-    }
-    std::string text;
-    if (!ParseCodeAndText(reply, low, high, code, &text)) {
-        return VI_ERROR_INV_RESPONSE;
-    }
-    PutText(text, message, session.unterminatedText);
-    return VI_SUCCESS;
-}
 
 ViStatus PortQuery(ViSession vi, ViInt16 port, ViUInt16* value, const char* header) {
     return OnSession(vi, [&](const DriverSession&) -> ViStatus {
@@ -255,11 +116,10 @@ SIM_EXPORT ViStatus SFP_VI_CALL aqk3310_init(const ViChar* resourceName, ViBoole
             viClose(rm);  // closes the instrument session with it
             return status;
         }
-        std::lock_guard<std::mutex> lock(g_mutex);
         DriverSession session;
         session.rm = rm;
         session.unterminatedText = (quirks & sim::kQuirkUnterminatedText) != 0;
-        g_sessions[instrument] = session;
+        AddSession(instrument, session);
         *vi = instrument;
         return VI_SUCCESS;
     });
@@ -282,14 +142,8 @@ static_assert(std::is_same_v<decltype(&aqk3310_timeOut), Aqk3310TimeOutFn>);
 SIM_EXPORT ViStatus SFP_VI_CALL aqk3310_close(ViSession vi) {
     return Guarded([&]() -> ViStatus {
         DriverSession session;
-        {
-            std::lock_guard<std::mutex> lock(g_mutex);
-            auto it = g_sessions.find(vi);
-            if (it == g_sessions.end()) {
-                return AQK3310_ERROR_INV_SESSION;
-            }
-            session = it->second;
-            g_sessions.erase(it);
+        if (!TakeSession(vi, &session)) {
+            return AQK3310_ERROR_INV_SESSION;
         }
         viClose(vi);
         return viClose(session.rm);
