@@ -9,6 +9,7 @@
 
 #include "app/MainFrame.h"
 #include "app/SfpApp.h"
+#include "app/options/CommandLine.h"
 #include "platform/Bitmap.h"
 #include "platform/QtPlatform.h"
 #include "platform/native/DynamicLibrary.h"

@@ -6,6 +6,7 @@
 
 #include "app/MainFrame.h"
 #include "app/Program.h"
+#include "app/options/CommandLine.h"
 #include "instrument/StatusReporting.h"
 #include "platform/DialogColors.h"
 #include "platform/native/Platform.h"
@@ -15,7 +16,8 @@ namespace {
 CSfpApp* g_pApp = nullptr;
 }
 
-CSfpApp::CSfpApp(const std::string& commandLine) : CConnectionState(commandLine) {
+CSfpApp::CSfpApp(const std::string& commandLine)
+    : CConnectionState(ConnectionOptionsFrom(CCommandLine(commandLine))) {
     g_pApp = this;
 }
 

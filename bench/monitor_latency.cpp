@@ -326,7 +326,7 @@ int main(int argc, char** argv) {
             std::remove(scenarioPath.c_str());
             return 1;
         }
-        CConnectionState connection("");
+        CConnectionState connection;
         connection.ConnectInstrument();
         if (!connection.m_pInstrument || !connection.m_pInstrument->IsLive()) {
             std::fprintf(stderr, "monitor-latency: the simulated module is not live: %s\n",

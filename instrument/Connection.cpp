@@ -51,9 +51,9 @@ bool CConnectionState::ConnectInstrument() {
     }
     rm.Adopt(rmSession);
 
-    const bool noIdentify = CommandLine().HasNoIdentify();
-    if (CommandLine().HasDirectOpen()) {
-        RecordAndOpen(visa, rm.Get(), CommandLine().DirectOpenName());
+    const bool noIdentify = m_options.noIdentify;
+    if (m_options.directOpen) {
+        RecordAndOpen(visa, rm.Get(), m_options.directOpenName);
         return true;
     }
     std::vector<std::string> accepted;
@@ -86,7 +86,7 @@ void CConnectionState::OpenLiveInstrument(const std::string& name, CDynamicLibra
         FallBack(IDS_BAD_DRIVER_DLL);
         return;
     }
-    const ViBoolean reset = CommandLine().HasReset() ? 1 : 0;
+    const ViBoolean reset = m_options.resetOnOpen ? 1 : 0;
     ViSession session = VI_NULL;
     if (init(name.c_str(), 0, reset, &session) < 0) {
         FallBack(IDS_INIT_FAILED);

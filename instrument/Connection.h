@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/options/CommandLine.h"
+#include "instrument/ConnectionOptions.h"
 #include "instrument/Instrument.h"
 #include "platform/native/Color.h"
 #include "platform/native/DynamicLibrary.h"
@@ -18,7 +18,8 @@ extern CDynamicLibrary g_hDriverLib;
 // status colour, the slot and the resource name. The application object is one of these.
 class CConnectionState {
 public:
-    explicit CConnectionState(const std::string& commandLine) : m_commandLine(commandLine) {}
+    explicit CConnectionState(const ConnectionOptions& options = ConnectionOptions())
+        : m_options(options) {}
     virtual ~CConnectionState() = default;
     CConnectionState(const CConnectionState&) = delete;
     CConnectionState& operator=(const CConnectionState&) = delete;
@@ -31,7 +32,7 @@ public:
     // instrument, or falls back. The instrument takes the library over when it is made.
     void OpenLiveInstrument(const std::string& name, CDynamicLibrary& library);
 
-    const CCommandLine& CommandLine() const { return m_commandLine; }
+    const ConnectionOptions& Options() const { return m_options; }
 
     std::unique_ptr<CInstrument> m_pInstrument;
     COLORREF m_crStatus = 0;
@@ -47,5 +48,5 @@ private:
     void FallBack(unsigned messageId);
     void RecordAndOpen(const CVisaApi& visa, ViSession rm, const std::string& name);
 
-    CCommandLine m_commandLine;
+    ConnectionOptions m_options;
 };

@@ -56,6 +56,15 @@ std::string CCommandLine::DirectOpenName() const {
     return ToUpper(m_strLower.substr(m_nameBegin, m_nameEnd - m_nameBegin));
 }
 
+ConnectionOptions ConnectionOptionsFrom(const CCommandLine& commandLine) {
+    ConnectionOptions options;
+    options.noIdentify = commandLine.HasNoIdentify();
+    options.directOpen = commandLine.HasDirectOpen();
+    options.directOpenName = commandLine.DirectOpenName();
+    options.resetOnOpen = commandLine.HasReset();
+    return options;
+}
+
 std::string JoinArguments(int argc, const char* const* argv) {
     std::string line;
     for (int i = 0; i < argc; ++i) {

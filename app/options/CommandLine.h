@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "instrument/ConnectionOptions.h"
+
 // The command line as the program reads it: a lower-case copy in which each option is found as
 // a plain substring, with no splitting into words, except inside the resource name that
 // follows the direct-open option: a name is never read as options ("-a tcpip0::my-router::instr"
@@ -29,6 +31,9 @@ private:
     std::string::size_type m_nameBegin = 0;
     std::string::size_type m_nameEnd = 0;
 };
+
+// What the connection procedure takes from the command line: /n, /a with its name, /r.
+ConnectionOptions ConnectionOptionsFrom(const CCommandLine& commandLine);
 
 // Joins program arguments (without the program name) into one line, as the platform would
 // hand the command line to the program.

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "app/options/CommandLine.h"
 #include "common/RecordingPlatform.h"
 #include "common/SimSupport.h"
 #include "common/TestPlatform.h"
@@ -34,7 +35,8 @@ protected:
                                               const std::string& driver = "aqk3310") {
         platform.events.clear();
         CScenarioFile scenario(yaml);
-        auto state = std::make_unique<CConnectionState>(commandLine);
+        auto state =
+            std::make_unique<CConnectionState>(ConnectionOptionsFrom(CCommandLine(commandLine)));
         state->m_visaLibraryNames = {SimLibrary(visa)};
         state->m_strDriverLibraryName = SimLibrary(driver);
         EXPECT_TRUE(state->ConnectInstrument());

@@ -36,7 +36,7 @@ bool WaitFor(Condition condition) {
 
 // A live instrument on the simulated module, through the program's connection procedure.
 struct SimConnection {
-    explicit SimConnection(const char* yaml) : scenario(yaml), state("") {
+    explicit SimConnection(const char* yaml) : scenario(yaml) {
         state.m_visaLibraryNames = {SimLibrary("visa")};
         state.m_strDriverLibraryName = SimLibrary("aqk3310");
         state.ConnectInstrument();

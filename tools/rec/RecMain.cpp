@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/options/CommandLine.h"
 #include "instrument/Connection.h"
 #include "instrument/Instrument.h"
 #include "platform/native/Platform.h"
@@ -155,8 +156,8 @@ int main(int argc, char** argv) {
     file.channels = options.channels;
     std::vector<std::string> names;
     for (const std::string& resource : wanted) {
-        auto connection =
-            std::make_unique<CConnectionState>(resource.empty() ? "" : "/a " + resource);
+        auto connection = std::make_unique<CConnectionState>(
+            ConnectionOptionsFrom(CCommandLine(resource.empty() ? "" : "/a " + resource)));
         const std::size_t before = platform.Messages().size();
         connection->ConnectInstrument();
         if (connection->m_pInstrument == nullptr || !connection->m_pInstrument->IsLive()) {
