@@ -17,9 +17,9 @@
 #include <sstream>
 #include <string>
 
+#include "sim/replay/Replay.h"
 #include "sim/scenario/DefaultScenario.h"
 #include "sim/scenario/Scenario.h"
-#include "sim/replay/Replay.h"
 #include "sim/visa/SimHooks.h"
 #include "vxi11/RpcServer.h"
 #include "vxi11/Vxi11Client.h"

@@ -15,8 +15,8 @@
 #endif
 
 #include "sim/module/Device.h"
-#include "sim/scenario/Scenario.h"
 #include "sim/replay/RecordingReader.h"
+#include "sim/scenario/Scenario.h"
 
 namespace {
 

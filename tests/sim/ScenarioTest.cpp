@@ -5,10 +5,10 @@
 #include <iterator>
 #include <sstream>
 
-#include "sim/scenario/DefaultScenario.h"
-#include "sim/module/Device.h"
-#include "sim/scenario/Scenario.h"
 #include "sim/core/VisaPattern.h"
+#include "sim/module/Device.h"
+#include "sim/scenario/DefaultScenario.h"
+#include "sim/scenario/Scenario.h"
 
 namespace {
 
