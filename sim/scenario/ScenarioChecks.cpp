@@ -60,8 +60,6 @@ bool ParseScenarioInteger(const std::string& text, long long* value) {
     return true;
 }
 
-// Walks the YAML tree and records the first problem with its line; every step returns false
-
 bool CScenarioChecks::Fail(const YAML::Node& node, const std::string& problem) {
     if (m_error.empty()) {
         const int line = node.Mark().is_null() ? 0 : node.Mark().line + 1;
