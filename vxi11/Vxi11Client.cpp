@@ -16,11 +16,6 @@ constexpr std::uint32_t kPortmapperProgram = 100000;
 constexpr std::uint32_t kPortmapperVersion = 2;
 constexpr std::uint32_t kPortmapperGetPort = 3;
 
-template <typename T>
-xdrproc_t Proc(bool_t (*function)(XDR*, T*)) {
-    return reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(function));
-}
-
 // Frees what decoding allocated in a result, once the caller has copied what it needs.
 template <typename T>
 struct FreeOnExit {
