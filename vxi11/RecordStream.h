@@ -10,6 +10,12 @@ namespace vxi11 {
 
 using Clock = std::chrono::steady_clock;
 
+// The steady clock in ms, as the simulated devices count time.
+inline long long NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
+        .count();
+}
+
 // One socket with one owner.
 class CSocket {
 public:

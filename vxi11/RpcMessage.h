@@ -28,6 +28,12 @@ struct CallHeader {
 
 enum class HeaderResult { Call, WrongRpcVersion, Malformed };
 
+// A generated XDR routine as the untyped procedure the RPC library takes.
+template <typename T>
+xdrproc_t Proc(bool_t (*function)(XDR*, T*)) {
+    return reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(function));
+}
+
 // Reads an RPC call's header from the start of a record; on success the stream stands at the
 // arguments. Credentials are skipped (no procedure here depends on them), within their bound.
 HeaderResult DecodeCallHeader(XDR* xdr, CallHeader* header);

@@ -21,8 +21,8 @@
 #include "sim/scenario/DefaultScenario.h"
 #include "sim/scenario/Scenario.h"
 #include "sim/visa/SimHooks.h"
+#include "vxi11/RpcCall.h"
 #include "vxi11/RpcServer.h"
-#include "vxi11/Vxi11Client.h"
 #include "vxi11/Vxi11Server.h"
 
 namespace {
@@ -126,8 +126,8 @@ void RaiseDescriptorLimit() {
 // The port the portmapper names for the core program now (0: none).
 std::uint16_t RegisteredPort() {
     std::string error;
-    return vxi11::CVxi11Client::PortmapperPort("127.0.0.1", vxi11::kCoreProgram,
-                                               vxi11::kProgramVersion, 2000, &error);
+    return vxi11::PortmapperPort("127.0.0.1", vxi11::kCoreProgram, vxi11::kProgramVersion, 2000,
+                                 &error);
 }
 
 // Whether a server answers on port, at the address we listen on or on loopback.

@@ -4,15 +4,6 @@
 
 namespace vxi11 {
 
-namespace {
-
-template <typename T>
-xdrproc_t Proc(bool_t (*function)(XDR*, T*)) {
-    return reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(function));
-}
-
-}  // namespace
-
 CSrqListener::CSrqListener(Callback callback) : m_callback(std::move(callback)) {}
 
 CSrqListener::~CSrqListener() {

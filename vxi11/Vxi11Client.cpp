@@ -1,25 +1,15 @@
 #include "vxi11/Vxi11Client.h"
 
 #include <arpa/inet.h>
-#include <rpc/pmap_prot.h>
 
 #include <algorithm>
 
+#include "vxi11/RpcCall.h"
 #include "vxi11/SrqListener.h"
 
 namespace vxi11 {
 
 namespace {
-
-constexpr std::uint16_t kPortmapperPort = 111;
-constexpr std::uint32_t kPortmapperProgram = 100000;
-constexpr std::uint32_t kPortmapperVersion = 2;
-constexpr std::uint32_t kPortmapperGetPort = 3;
-
-template <typename T>
-xdrproc_t Proc(bool_t (*function)(XDR*, T*)) {
-    return reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(function));
-}
 
 // Frees what decoding allocated in a result, once the caller has copied what it needs.
 template <typename T>
@@ -29,75 +19,12 @@ struct FreeOnExit {
     ~FreeOnExit() { xdr_free(proc, reinterpret_cast<char*>(value)); }
 };
 
-// Exchanges one call for its reply on a connected socket.
-int Exchange(int fd, std::uint32_t xid, std::uint32_t program, std::uint32_t procedure,
-             xdrproc_t args, const void* argument, xdrproc_t proc, void* result,
-             Clock::time_point deadline, std::string* error) {
-    const Bytes call =
-        EncodeCall(CallHeader{xid, program, kProgramVersion, procedure}, args, argument);
-    if (!WriteRecord(fd, call, &deadline)) {
-        *error = "the connection broke off";
-        return CVxi11Client::kTransportError;
-    }
-    Bytes reply;
-    switch (ReadRecord(fd, kMaxRecord, &reply, &deadline)) {
-        case RecordResult::Ok:
-            break;
-        case RecordResult::TimedOut:
-            *error = "no reply within the time-out";
-            return CVxi11Client::kNoReply;
-        case RecordResult::Closed:
-            *error = "the connection broke off";
-            return CVxi11Client::kTransportError;
-        case RecordResult::TooLarge:
-            *error = "a reply larger than any the protocol allows";
-            return CVxi11Client::kBadReply;
-    }
-    CXdrReader reader(reply);
-    if (!DecodeSuccessReply(reader.Get(), xid) ||
-        (proc != nullptr && proc(reader.Get(), result) == 0)) {
-        *error = "the device refused the call or sent a malformed reply";
-        return CVxi11Client::kBadReply;
-    }
-    return 0;
-}
-
 }  // namespace
 
 CVxi11Client::CVxi11Client() = default;
 
 CVxi11Client::~CVxi11Client() {
     Close();
-}
-
-std::uint16_t CVxi11Client::PortmapperPort(const std::string& host, std::uint32_t program,
-                                           std::uint32_t version, int timeoutMs,
-                                           std::string* error) {
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    CSocket socket = ConnectTcp(host, kPortmapperPort, deadline, error);
-    if (!socket.IsOpen()) {
-        *error = "no portmapper on " + host + ": " + *error;
-        return 0;
-    }
-    pmap query{program, version, IPPROTO_TCP, 0};
-    u_long port = 0;
-    const std::uint32_t xid = 1;
-    const Bytes call =
-        EncodeCall(CallHeader{xid, kPortmapperProgram, kPortmapperVersion, kPortmapperGetPort},
-                   Proc(xdr_pmap), &query);
-    Bytes reply;
-    if (!WriteRecord(socket.Fd(), call, &deadline) ||
-        ReadRecord(socket.Fd(), 1024, &reply, &deadline) != RecordResult::Ok) {
-        *error = "the portmapper on " + host + " did not answer";
-        return 0;
-    }
-    CXdrReader reader(reply);
-    if (!DecodeSuccessReply(reader.Get(), xid) || !xdr_u_long(reader.Get(), &port) || port == 0 ||
-        port > 0xFFFF) {
-        *error = "no VXI-11 server registered on " + host;
-        return 0;
-    }
-    return static_cast<std::uint16_t>(port);
 }
 
 int CVxi11Client::Call(CSocket& socket, std::uint32_t program, std::uint32_t procedure,
@@ -109,8 +36,8 @@ int CVxi11Client::Call(CSocket& socket, std::uint32_t program, std::uint32_t pro
     }
     const Clock::time_point deadline =
         Clock::now() + std::chrono::milliseconds(waitMs) + std::chrono::milliseconds(m_timeoutMs);
-    const int status = Exchange(socket.Fd(), m_xid++, program, procedure, args, argument, proc,
-                                result, deadline, error);
+    const int status = ExchangeCall(socket.Fd(), m_xid++, program, procedure, args, argument, proc,
+                                    result, deadline, error);
     if (status < 0) {
         // The stream may hold a late reply: nothing further is read from it.
         socket = CSocket();
@@ -129,7 +56,7 @@ int CVxi11Client::Open(const std::string& host, const std::string& device, int t
     m_host = host;
     m_timeoutMs = timeoutMs;
     if (corePort == 0) {
-        corePort = PortmapperPort(host, kCoreProgram, kProgramVersion, timeoutMs, &m_error);
+        corePort = vxi11::PortmapperPort(host, kCoreProgram, kProgramVersion, timeoutMs, &m_error);
         if (corePort == 0) {
             return kTransportError;
         }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "vxi11/RecordStream.h"
+#include "vxi11/RpcCall.h"
 
 namespace vxi11 {
 
@@ -20,9 +21,9 @@ class CSrqListener;
 // that. Calls on one link are serialized; Abort() may come from another thread.
 class CVxi11Client {
 public:
-    static constexpr int kTransportError = -1;  // cannot reach the host, or it broke off
-    static constexpr int kNoReply = -2;         // nothing came back in time
-    static constexpr int kBadReply = -3;        // a reply that is not the one asked for
+    static constexpr int kTransportError = kCallBrokeOff;  // cannot reach the host, or it broke off
+    static constexpr int kNoReply = kCallNoReply;          // nothing came back in time
+    static constexpr int kBadReply = kCallBadReply;        // a reply that is not the one asked for
 
     CVxi11Client();
     ~CVxi11Client();
@@ -70,10 +71,6 @@ public:
     const std::string& LastError() const { return m_error; }
     // The address the link is connected to, in dotted form (empty without a link).
     std::string PeerAddress();
-
-    // The port a program is registered on with host's portmapper (0 and an error when none).
-    static std::uint16_t PortmapperPort(const std::string& host, std::uint32_t program,
-                                        std::uint32_t version, int timeoutMs, std::string* error);
 
 private:
     // One call on a channel; decodes the results with proc into result.

@@ -204,7 +204,7 @@ TEST_F(Vxi11Daemon, OurClientFindsItAndGetsServiceRequests) {
     // Stopped under a live link: it leaves the portmapper, and the link fails at once.
     EXPECT_EQ(m_daemon.Stop(SIGTERM, kStartMs), 0);
     std::string error;
-    EXPECT_EQ(CVxi11Client::PortmapperPort("127.0.0.1", kCoreProgram, 1, 2000, &error), 0);
+    EXPECT_EQ(PortmapperPort("127.0.0.1", kCoreProgram, 1, 2000, &error), 0);
     EXPECT_LT(client.Query("*IDN?", &reply, 2000), 0);
 }
 
@@ -221,7 +221,7 @@ TEST_F(Vxi11Daemon, ASecondServerLeavesTheFirstRegistered) {
     EXPECT_TRUE(second.WaitOutputClosed(kStartMs));
     EXPECT_EQ(second.Stop(SIGTERM, kStartMs), 1) << "it refuses to start";
     std::string error;
-    EXPECT_EQ(CVxi11Client::PortmapperPort("127.0.0.1", kCoreProgram, 1, 2000, &error), m_port);
+    EXPECT_EQ(PortmapperPort("127.0.0.1", kCoreProgram, 1, 2000, &error), m_port);
 }
 
 // 16 clients at once, each checking every reply against its own query. The count per client
