@@ -44,11 +44,30 @@ constexpr int kMaxFieldWidth = 1024;
 // What an input string conversion without a width stores at most, terminating NUL included:
 // the customary size of VISA's text buffers. The rest of the field is read and dropped.
 constexpr int kDefaultStringBuffer = VI_FIND_BUFLEN;
+// How many bytes the read buffer asks the session for at once.
+constexpr std::size_t kDefaultBufferSize = 4096;
 
 // Reads a whole format string before anything is done with it. input: for scanf (no flags,
 // no precision, "*" suppresses); otherwise for printf. VI_ERROR_NSUP_FMT for anything outside
 // the subset, VI_ERROR_USER_BUF for a null format; *out is filled only on success.
 ViStatus ParseFormat(const char* format, bool input, std::vector<Directive>* out);
+
+// Bytes read ahead of the caller, and how the message they belong to ended.
+struct ReadBuffer {
+    std::vector<ViByte> bytes;  // not yet handed out from position on
+    std::size_t position = 0;
+    bool ended = false;               // the last byte in bytes ended a message
+    ViStatus endStatus = VI_SUCCESS;  // the read that ended it: VI_SUCCESS or VI_SUCCESS_TERM_CHAR
+    std::size_t size = kDefaultBufferSize;  // at most this many bytes are read at once
+
+    bool Empty() const { return position >= bytes.size(); }
+    void Discard() {
+        bytes.clear();
+        position = 0;
+        ended = false;
+        endStatus = VI_SUCCESS;
+    }
+};
 
 // The formatted I/O state of one session: what a scanf read and did not use is kept for the
 // next one. Not thread-safe: the library serialises calls per session.
@@ -65,9 +84,7 @@ private:
     ViStatus Print(IFormattedPort& port, const std::vector<Directive>& directives, Arguments& args);
     ViStatus Scan(IFormattedPort& port, const std::vector<Directive>& directives, Arguments& args);
 
-    std::vector<ViByte> m_buffer;  // bytes read and not yet scanned, from m_position on
-    std::size_t m_position = 0;
-    bool m_messageEnded = false;  // the last byte in m_buffer ended a message
+    ReadBuffer m_read;
 };
 
 }  // namespace sim
