@@ -1,7 +1,10 @@
 // The formatted I/O engine of one session: parses a call's formats, runs the conversions
-// (FormatOutput.cpp, FormatInput.cpp) and keeps the session's read buffer between calls.
+// (FormatOutput.cpp, FormatInput.cpp) and keeps the session's read and write buffers between
+// calls.
 #include "sim/visa/FormattedIo.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "sim/visa/FormatChars.h"
@@ -23,6 +26,9 @@ ViStatus CFormattedIo::Print(IFormattedPort& port, const std::vector<Directive>&
     }
     const bool end = !directives.empty() && directives.back().kind == Directive::Kind::Literal &&
                      directives.back().text.back() == '\n';
+    // What viBufWrite left waiting goes first, in the same message.
+    out.insert(out.begin(), m_write.begin(), m_write.end());
+    m_write.clear();
     return port.Write(reinterpret_cast<const ViByte*>(out.data()), out.size(), end);
 }
 
@@ -105,6 +111,90 @@ ViStatus CFormattedIo::Queryf(IFormattedPort& port, const char* writeFormat, con
 
 void CFormattedIo::DiscardReadBuffer() {
     m_read.Discard();
+}
+
+ViStatus CFormattedIo::SetBuffer(ViUInt16 mask, std::size_t size) {
+    constexpr ViUInt16 kKnown = VI_READ_BUF | VI_WRITE_BUF | VI_IO_IN_BUF | VI_IO_OUT_BUF;
+    if (mask == 0 || (mask & ~kKnown) != 0) {
+        return VI_ERROR_INV_MASK;
+    }
+    if (size == 0 || size > kMaxBufferSize) {
+        return VI_ERROR_ALLOC;
+    }
+    if ((mask & VI_READ_BUF) != 0) {
+        m_read.size = size;
+    }
+    if ((mask & VI_WRITE_BUF) != 0) {
+        m_writeSize = size;
+    }
+    return (mask & (VI_IO_IN_BUF | VI_IO_OUT_BUF)) != 0 ? VI_WARN_NSUP_BUF : VI_SUCCESS;
+}
+
+ViStatus CFormattedIo::BufRead(IFormattedPort& port, ViByte* data, std::size_t count,
+                               std::size_t* got) {
+    *got = 0;
+    if (count == 0) {
+        return VI_SUCCESS_MAX_CNT;
+    }
+    if (data == nullptr) {
+        return VI_ERROR_USER_BUF;
+    }
+    // The last message was handed out whole: this read starts the next one.
+    if (m_read.Empty() && m_read.ended) {
+        m_read.Discard();
+    }
+    CReader reader(port, m_read);
+    while (*got < count) {
+        if (m_read.Empty()) {
+            int c = 0;
+            const ViStatus status = reader.Peek(&c);
+            if (status < VI_SUCCESS) {
+                return status;
+            }
+            if (c < 0) {
+                return m_read.endStatus;
+            }
+        }
+        const std::size_t n = std::min(count - *got, m_read.bytes.size() - m_read.position);
+        std::memcpy(data + *got, m_read.bytes.data() + m_read.position, n);
+        m_read.position += n;
+        *got += n;
+    }
+    return m_read.Empty() && m_read.ended ? m_read.endStatus : VI_SUCCESS_MAX_CNT;
+}
+
+ViStatus CFormattedIo::BufWrite(IFormattedPort& port, const ViByte* data, std::size_t count,
+                                std::size_t* taken) {
+    *taken = 0;
+    if (data == nullptr && count > 0) {
+        return VI_ERROR_USER_BUF;
+    }
+    for (;;) {
+        // A buffer made smaller by viSetBuf may hold more than its size: it leaves whole.
+        if (m_write.size() >= m_writeSize) {
+            std::vector<ViByte> full;
+            full.swap(m_write);
+            const ViStatus status = port.Write(full.data(), full.size(), false);
+            if (status < VI_SUCCESS) {
+                return status;
+            }
+        }
+        if (*taken == count) {
+            return VI_SUCCESS;
+        }
+        const std::size_t n = std::min(count - *taken, m_writeSize - m_write.size());
+        m_write.insert(m_write.end(), data + *taken, data + *taken + n);
+        *taken += n;
+    }
+}
+
+ViStatus CFormattedIo::FlushWriteBuffer(IFormattedPort& port) {
+    if (m_write.empty()) {
+        return VI_SUCCESS;
+    }
+    std::vector<ViByte> bytes;
+    bytes.swap(m_write);
+    return port.Write(bytes.data(), bytes.size(), true);
 }
 
 }  // namespace sim

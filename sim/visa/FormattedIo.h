@@ -52,6 +52,18 @@ constexpr std::size_t kDefaultBufferSize = 4096;
 // the subset, VI_ERROR_USER_BUF for a null format; *out is filled only on success.
 ViStatus ParseFormat(const char* format, bool input, std::vector<Directive>* out);
 
+// viSetBuf's and viFlush's mask bits and the buffers' statuses, as VISA numbers them.
+constexpr ViUInt16 VI_READ_BUF = 0x01;
+constexpr ViUInt16 VI_WRITE_BUF = 0x02;
+constexpr ViUInt16 VI_READ_BUF_DISCARD = 0x04;
+constexpr ViUInt16 VI_WRITE_BUF_DISCARD = 0x08;
+constexpr ViUInt16 VI_IO_IN_BUF = 0x10;
+constexpr ViUInt16 VI_IO_OUT_BUF = 0x20;
+constexpr ViStatus VI_WARN_NSUP_BUF = ViStatusFromBits(0x3FFF0088);
+constexpr ViStatus VI_ERROR_INV_MASK = ViStatusFromBits(0xBFFF003D);
+// The largest buffer viSetBuf grants: it bounds what one session may hold back.
+constexpr std::size_t kMaxBufferSize = std::size_t{1} << 24;
+
 // Bytes read ahead of the caller, and how the message they belong to ended.
 struct ReadBuffer {
     std::vector<ViByte> bytes;  // not yet handed out from position on
@@ -70,7 +82,9 @@ struct ReadBuffer {
 };
 
 // The formatted I/O state of one session: what a scanf read and did not use is kept for the
-// next one. Not thread-safe: the library serialises calls per session.
+// next one, and what viBufWrite put in the write buffer waits for a flush, a full buffer or
+// the next printf, which sends it ahead of its own bytes. Not thread-safe: the library
+// serialises calls per session.
 class CFormattedIo {
 public:
     ViStatus Printf(IFormattedPort& port, const char* format, va_list args);
@@ -79,12 +93,27 @@ public:
                     va_list args);
     void DiscardReadBuffer();
 
+    // viSetBuf: sizes the read buffer (VI_READ_BUF) and the write buffer (VI_WRITE_BUF).
+    // Low-level I/O has no buffers to size: VI_IO_IN_BUF and VI_IO_OUT_BUF answer
+    // VI_WARN_NSUP_BUF.
+    ViStatus SetBuffer(ViUInt16 mask, std::size_t size);
+    // viBufRead: like viRead, but through the read buffer that viScanf uses.
+    ViStatus BufRead(IFormattedPort& port, ViByte* data, std::size_t count, std::size_t* got);
+    // viBufWrite: into the write buffer, sent without END each time it fills up.
+    ViStatus BufWrite(IFormattedPort& port, const ViByte* data, std::size_t count,
+                      std::size_t* taken);
+    // Sends what the write buffer holds, END with its last byte.
+    ViStatus FlushWriteBuffer(IFormattedPort& port);
+    void DiscardWriteBuffer() { m_write.clear(); }
+
 private:
     struct Arguments;
     ViStatus Print(IFormattedPort& port, const std::vector<Directive>& directives, Arguments& args);
     ViStatus Scan(IFormattedPort& port, const std::vector<Directive>& directives, Arguments& args);
 
     ReadBuffer m_read;
+    std::vector<ViByte> m_write;
+    std::size_t m_writeSize = kDefaultBufferSize;
 };
 
 }  // namespace sim
