@@ -82,7 +82,7 @@ void DiscardFormatted(ViSession vi) {
 
 }  // namespace sim
 
-// Mask bits of viFlush that reach the formatted read buffer.
+// viFlush's mask bits: those that reach the formatted read buffer, the write buffer, and all.
 constexpr ViUInt16 kFlushReadBits = 0x01 | 0x04 | 0x10 | 0x40;
 constexpr ViUInt16 kFlushWriteBits = sim::VI_WRITE_BUF | sim::VI_WRITE_BUF_DISCARD;
 constexpr ViUInt16 kFlushAllBits = 0xFF;
