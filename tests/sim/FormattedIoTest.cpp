@@ -11,69 +11,17 @@
 #include <functional>
 #include <string>
 
+#include "common/FakeFormattedPort.h"
 #include "sim/visa/FormattedIo.h"
 
 namespace {
 
 using sim::CFormattedIo;
 
-// Records what is written; hands out scripted reads, splitting a chunk when the reader asks
-// for fewer bytes. With nothing scripted a read times out, as an idle device would.
-class CFakePort : public sim::IFormattedPort {
-public:
-    struct Chunk {
-        std::string bytes;
-        bool end;
-        ViStatus status;
-    };
-
-    ViStatus Write(const ViByte* data, std::size_t count, bool end) override {
-        written.append(reinterpret_cast<const char*>(data), count);
-        lastEnd = end;
-        ++writes;
-        return writeStatus;
-    }
-    ViStatus Read(ViByte* data, std::size_t count, std::size_t* got, bool* end) override {
-        ++reads;
-        if (script.empty()) {
-            *got = 0;
-            *end = false;
-            return VI_ERROR_TMO;
-        }
-        Chunk& chunk = script.front();
-        const ViStatus status = chunk.status;
-        *got = std::min(count, chunk.bytes.size());
-        std::memcpy(data, chunk.bytes.data(), *got);
-        chunk.bytes.erase(0, *got);
-        *end = chunk.bytes.empty() && chunk.end;
-        if (chunk.bytes.empty()) {
-            script.pop_front();
-        }
-        return status;
-    }
-
-    void Message(const std::string& bytes) { script.push_back({bytes, true, VI_SUCCESS}); }
-
-    std::string written;
-    bool lastEnd = false;
-    int writes = 0;
-    int reads = 0;
-    ViStatus writeStatus = VI_SUCCESS;
-    std::deque<Chunk> script;
-};
-
 ViStatus Print(CFakePort& port, const char* format, ...) {
     va_list args;
     va_start(args, format);
     CFormattedIo io;
-    const ViStatus status = io.Printf(port, format, args);
-    va_end(args);
-    return status;
-}
-
-ViStatus Print(CFormattedIo& io, CFakePort& port, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
     const ViStatus status = io.Printf(port, format, args);
     va_end(args);
     return status;
@@ -363,64 +311,6 @@ TEST(FormattedIo, QueryfWritesThenReadsItsOwnReply) {
     port.Message("5\n");
     EXPECT_EQ(Query(io, port, "*STB?\n", "%d", &value), VI_ERROR_TMO);
     EXPECT_EQ(port.script.size(), 1u) << "no read after a failed write";
-}
-
-// viBufRead as viRead through the read buffer: reads of the buffer's size, a count or the
-// message's end (by END or termination character) ends the call.
-TEST(FormattedIo, BufReadGoesThroughTheSizedReadBuffer) {
-    CFakePort port;
-    CFormattedIo io;
-    EXPECT_EQ(io.SetBuffer(0, 8), sim::VI_ERROR_INV_MASK);
-    EXPECT_EQ(io.SetBuffer(sim::VI_READ_BUF | sim::VI_READ_BUF_DISCARD, 8), sim::VI_ERROR_INV_MASK);
-    EXPECT_EQ(io.SetBuffer(sim::VI_READ_BUF, 0), VI_ERROR_ALLOC);
-    EXPECT_EQ(io.SetBuffer(sim::VI_READ_BUF, sim::kMaxBufferSize + 1), VI_ERROR_ALLOC);
-    EXPECT_EQ(io.SetBuffer(sim::VI_IO_IN_BUF, 8), sim::VI_WARN_NSUP_BUF);
-    ASSERT_EQ(io.SetBuffer(sim::VI_READ_BUF, 4), VI_SUCCESS);
-    port.Message("ABCDEFGHIJ\n");
-    port.script.push_back({"xy,", true, VI_SUCCESS_TERM_CHAR});
-    port.Message("12");
-    ViByte data[16] = {};
-    std::size_t got = 0;
-    auto text = [&] { return std::string(reinterpret_cast<const char*>(data), got); };
-    EXPECT_EQ(io.BufRead(port, data, 6, &got), VI_SUCCESS_MAX_CNT);
-    EXPECT_EQ(text(), "ABCDEF");
-    EXPECT_EQ(port.reads, 2) << "four bytes a read";
-    EXPECT_EQ(io.BufRead(port, data, 16, &got), VI_SUCCESS);
-    EXPECT_EQ(text(), "GHIJ\n");
-    EXPECT_EQ(io.BufRead(port, data, 16, &got), VI_SUCCESS_TERM_CHAR);
-    EXPECT_EQ(text(), "xy,");
-    EXPECT_EQ(io.BufRead(port, data, 2, &got), VI_SUCCESS) << "END came with the last byte";
-    EXPECT_EQ(text(), "12");
-    EXPECT_EQ(io.BufRead(port, data, 4, &got), VI_ERROR_TMO);
-    EXPECT_EQ(io.BufRead(port, nullptr, 4, &got), VI_ERROR_USER_BUF);
-}
-
-// viBufWrite's bytes wait in the write buffer until it is full (sent without END), flushed
-// (END) or a printf sends them ahead of its own, in one message.
-TEST(FormattedIo, BufWriteHoldsBytesUntilFullFlushedOrPrinted) {
-    CFakePort port;
-    CFormattedIo io;
-    ASSERT_EQ(io.SetBuffer(sim::VI_WRITE_BUF, 4), VI_SUCCESS);
-    const auto bytes = [](const char* text) { return reinterpret_cast<const ViByte*>(text); };
-    std::size_t taken = 0;
-    EXPECT_EQ(io.BufWrite(port, bytes("abcdef"), 6, &taken), VI_SUCCESS);
-    EXPECT_EQ(taken, 6u);
-    EXPECT_EQ(port.written, "abcd");
-    EXPECT_FALSE(port.lastEnd);
-    EXPECT_EQ(io.FlushWriteBuffer(port), VI_SUCCESS);
-    EXPECT_EQ(port.written, "abcdef");
-    EXPECT_TRUE(port.lastEnd);
-    EXPECT_EQ(io.FlushWriteBuffer(port), VI_SUCCESS);
-    EXPECT_EQ(port.writes, 2) << "an empty buffer sends nothing";
-
-    ASSERT_EQ(io.BufWrite(port, bytes("*R"), 2, &taken), VI_SUCCESS);
-    ASSERT_EQ(Print(io, port, "ST%c\n", 'x'), VI_SUCCESS);
-    EXPECT_EQ(port.written, "abcdef*RSTx\n");
-    EXPECT_EQ(port.writes, 3);
-    ASSERT_EQ(io.BufWrite(port, bytes("q"), 1, &taken), VI_SUCCESS);
-    io.DiscardWriteBuffer();
-    EXPECT_EQ(io.FlushWriteBuffer(port), VI_SUCCESS);
-    EXPECT_EQ(port.writes, 3) << "a discarded byte is not sent";
 }
 
 }  // namespace
