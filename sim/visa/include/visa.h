@@ -237,8 +237,7 @@ typedef uint64_t ViBusAddress64;
 
 ViStatus _VI_FUNC viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size);
 ViStatus _VI_FUNC viBufRead(ViSession vi, ViByte* buffer, ViUInt32 count, ViUInt32* read);
-ViStatus _VI_FUNC viBufWrite(ViSession vi, const ViByte* buffer, ViUInt32 count,
-                             ViUInt32* written);
+ViStatus _VI_FUNC viBufWrite(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt32* written);
 ViStatus _VI_FUNC viReadToFile(ViSession vi, ViConstString fileName, ViUInt32 count,
                                ViUInt32* transferred);
 ViStatus _VI_FUNC viWriteFromFile(ViSession vi, ViConstString fileName, ViUInt32 count,
@@ -257,9 +256,8 @@ ViStatus _VI_FUNC viMemAlloc(ViSession vi, ViBusSize size, ViBusAddress* offset)
 ViStatus _VI_FUNC viMemAllocEx(ViSession vi, ViBusSize size, ViBusAddress64* offset);
 ViStatus _VI_FUNC viMemFree(ViSession vi, ViBusAddress offset);
 ViStatus _VI_FUNC viMemFreeEx(ViSession vi, ViBusAddress64 offset);
-ViStatus _VI_FUNC viUsbControlIn(ViSession vi, ViInt16 requestType, ViInt16 request,
-                                 ViUInt16 value, ViUInt16 index, ViUInt16 length, ViByte* buffer,
-                                 ViUInt16* read);
+ViStatus _VI_FUNC viUsbControlIn(ViSession vi, ViInt16 requestType, ViInt16 request, ViUInt16 value,
+                                 ViUInt16 index, ViUInt16 length, ViByte* buffer, ViUInt16* read);
 ViStatus _VI_FUNC viUsbControlOut(ViSession vi, ViInt16 requestType, ViInt16 request,
                                   ViUInt16 value, ViUInt16 index, ViUInt16 length,
                                   const ViByte* buffer);
