@@ -1,5 +1,5 @@
 // VISA's formatted I/O over the library's sessions: each instrument session has its own engine
-// and read buffer, kept beside the session and dropped with it. No exception may leave a
+// and buffers, kept beside the session and dropped with it. No exception may leave a
 // function of this file: the caller is C.
 #include <algorithm>
 #include <cstdarg>
@@ -71,18 +71,20 @@ ViStatus WithFormatted(ViSession vi, Call call) {
 
 namespace sim {
 
-// What a formatted read held back is dropped by viClear and viFlush.
+// What the formatted I/O buffers hold is dropped by viClear.
 void DiscardFormatted(ViSession vi) {
     if (const std::shared_ptr<Formatted> formatted = FormattedOf(vi)) {
         std::lock_guard<std::mutex> lock(formatted->mutex);
         formatted->io.DiscardReadBuffer();
+        formatted->io.DiscardWriteBuffer();
     }
 }
 
 }  // namespace sim
 
-// Mask bits of viFlush.
+// viFlush's mask bits: those that reach the formatted read buffer, the write buffer, and all.
 constexpr ViUInt16 kFlushReadBits = 0x01 | 0x04 | 0x10 | 0x40;
+constexpr ViUInt16 kFlushWriteBits = sim::VI_WRITE_BUF | sim::VI_WRITE_BUF_DISCARD;
 constexpr ViUInt16 kFlushAllBits = 0xFF;
 
 SIM_EXPORT ViStatus SFP_VI_CALL viFlush(ViSession vi, ViUInt16 mask) {
@@ -91,13 +93,52 @@ SIM_EXPORT ViStatus SFP_VI_CALL viFlush(ViSession vi, ViUInt16 mask) {
             return VI_ERROR_INV_OBJECT;
         }
         if (mask == 0 || (mask & ~kFlushAllBits) != 0) {
-            return ViStatusFromBits(0xBFFF003D);  // VI_ERROR_INV_MASK
+            return sim::VI_ERROR_INV_MASK;
         }
-        // Writes leave at once, so only what the formatted reads hold back can be discarded.
-        if ((mask & kFlushReadBits) != 0) {
-            sim::DiscardFormatted(vi);
+        // Low-level writes leave at once: only the formatted I/O buffers hold anything back.
+        if ((mask & (kFlushReadBits | kFlushWriteBits)) == 0) {
+            return VI_SUCCESS;
         }
-        return VI_SUCCESS;
+        return WithFormatted(vi, [&](sim::CFormattedIo& io, CSessionPort& port) -> ViStatus {
+            if ((mask & kFlushReadBits) != 0) {
+                io.DiscardReadBuffer();
+            }
+            if ((mask & sim::VI_WRITE_BUF_DISCARD) != 0) {
+                io.DiscardWriteBuffer();
+            } else if ((mask & sim::VI_WRITE_BUF) != 0) {
+                return io.FlushWriteBuffer(port);
+            }
+            return VI_SUCCESS;
+        });
+    });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size) {
+    return WithFormatted(
+        vi, [&](sim::CFormattedIo& io, CSessionPort&) { return io.SetBuffer(mask, size); });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viBufRead(ViSession vi, ViByte* buffer, ViUInt32 count,
+                                          ViUInt32* read) {
+    return WithFormatted(vi, [&](sim::CFormattedIo& io, CSessionPort& port) {
+        std::size_t got = 0;
+        const ViStatus status = io.BufRead(port, buffer, count, &got);
+        if (read != nullptr) {
+            *read = static_cast<ViUInt32>(got);
+        }
+        return status;
+    });
+}
+
+SIM_EXPORT ViStatus SFP_VI_CALL viBufWrite(ViSession vi, const ViByte* buffer, ViUInt32 count,
+                                           ViUInt32* written) {
+    return WithFormatted(vi, [&](sim::CFormattedIo& io, CSessionPort& port) {
+        std::size_t taken = 0;
+        const ViStatus status = io.BufWrite(port, buffer, count, &taken);
+        if (written != nullptr) {
+            *written = static_cast<ViUInt32>(taken);
+        }
+        return status;
     });
 }
 

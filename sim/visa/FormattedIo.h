@@ -44,14 +44,47 @@ constexpr int kMaxFieldWidth = 1024;
 // What an input string conversion without a width stores at most, terminating NUL included:
 // the customary size of VISA's text buffers. The rest of the field is read and dropped.
 constexpr int kDefaultStringBuffer = VI_FIND_BUFLEN;
+// How many bytes the read buffer asks the session for at once.
+constexpr std::size_t kDefaultBufferSize = 4096;
 
 // Reads a whole format string before anything is done with it. input: for scanf (no flags,
 // no precision, "*" suppresses); otherwise for printf. VI_ERROR_NSUP_FMT for anything outside
 // the subset, VI_ERROR_USER_BUF for a null format; *out is filled only on success.
 ViStatus ParseFormat(const char* format, bool input, std::vector<Directive>* out);
 
+// viSetBuf's and viFlush's mask bits and the buffers' statuses, as VISA numbers them.
+constexpr ViUInt16 VI_READ_BUF = 0x01;
+constexpr ViUInt16 VI_WRITE_BUF = 0x02;
+constexpr ViUInt16 VI_READ_BUF_DISCARD = 0x04;
+constexpr ViUInt16 VI_WRITE_BUF_DISCARD = 0x08;
+constexpr ViUInt16 VI_IO_IN_BUF = 0x10;
+constexpr ViUInt16 VI_IO_OUT_BUF = 0x20;
+constexpr ViStatus VI_WARN_NSUP_BUF = ViStatusFromBits(0x3FFF0088);
+constexpr ViStatus VI_ERROR_INV_MASK = ViStatusFromBits(0xBFFF003D);
+// The largest buffer viSetBuf grants: it bounds what one session may hold back.
+constexpr std::size_t kMaxBufferSize = std::size_t{1} << 24;
+
+// Bytes read ahead of the caller, and how the message they belong to ended.
+struct ReadBuffer {
+    std::vector<ViByte> bytes;  // not yet handed out from position on
+    std::size_t position = 0;
+    bool ended = false;               // the last byte in bytes ended a message
+    ViStatus endStatus = VI_SUCCESS;  // the read that ended it: VI_SUCCESS or VI_SUCCESS_TERM_CHAR
+    std::size_t size = kDefaultBufferSize;  // at most this many bytes are read at once
+
+    bool Empty() const { return position >= bytes.size(); }
+    void Discard() {
+        bytes.clear();
+        position = 0;
+        ended = false;
+        endStatus = VI_SUCCESS;
+    }
+};
+
 // The formatted I/O state of one session: what a scanf read and did not use is kept for the
-// next one. Not thread-safe: the library serialises calls per session.
+// next one, and what viBufWrite put in the write buffer waits for a flush, a full buffer or
+// the next printf, which sends it ahead of its own bytes. Not thread-safe: the library
+// serialises calls per session.
 class CFormattedIo {
 public:
     ViStatus Printf(IFormattedPort& port, const char* format, va_list args);
@@ -60,14 +93,27 @@ public:
                     va_list args);
     void DiscardReadBuffer();
 
+    // viSetBuf: sizes the read buffer (VI_READ_BUF) and the write buffer (VI_WRITE_BUF).
+    // Low-level I/O has no buffers to size: VI_IO_IN_BUF and VI_IO_OUT_BUF answer
+    // VI_WARN_NSUP_BUF.
+    ViStatus SetBuffer(ViUInt16 mask, std::size_t size);
+    // viBufRead: like viRead, but through the read buffer that viScanf uses.
+    ViStatus BufRead(IFormattedPort& port, ViByte* data, std::size_t count, std::size_t* got);
+    // viBufWrite: into the write buffer, sent without END each time it fills up.
+    ViStatus BufWrite(IFormattedPort& port, const ViByte* data, std::size_t count,
+                      std::size_t* taken);
+    // Sends what the write buffer holds, END with its last byte.
+    ViStatus FlushWriteBuffer(IFormattedPort& port);
+    void DiscardWriteBuffer() { m_write.clear(); }
+
 private:
     struct Arguments;
     ViStatus Print(IFormattedPort& port, const std::vector<Directive>& directives, Arguments& args);
     ViStatus Scan(IFormattedPort& port, const std::vector<Directive>& directives, Arguments& args);
 
-    std::vector<ViByte> m_buffer;  // bytes read and not yet scanned, from m_position on
-    std::size_t m_position = 0;
-    bool m_messageEnded = false;  // the last byte in m_buffer ended a message
+    ReadBuffer m_read;
+    std::vector<ViByte> m_write;
+    std::size_t m_writeSize = kDefaultBufferSize;
 };
 
 }  // namespace sim

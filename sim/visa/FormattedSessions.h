@@ -4,8 +4,8 @@
 
 namespace sim {
 
-// Drops what the session's formatted reads hold back (viClear, viFlush); nothing when the
-// session never used formatted I/O.
+// Drops what the session's formatted I/O buffers hold (viClear); nothing when the session
+// never used formatted I/O.
 void DiscardFormatted(ViSession vi);
 
 }  // namespace sim

@@ -21,6 +21,7 @@
 
 #include "common/SimSupport.h"
 #include "common/TestPlatform.h"
+#include "common/VisaFixture.h"
 #include "instrument/VisaApi.h"
 #include "platform/native/DynamicLibrary.h"
 #include "sim/core/Bus.h"
@@ -50,11 +51,13 @@ struct CMoreVisa {
     ViStatus(SFP_VI_CALL* viStatusDesc)(ViObject, ViStatus, ViChar*);
 };
 
-class VisaConformance : public ::testing::Test {
+class VisaConformance : public CVisaFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(library.IsLoaded()) << "the sim library folder must be on the library path";
-        ASSERT_TRUE(visa.Bind(library));
+        CVisaFixture::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
 #define SFP_BIND(name)                                                        \
     more.name = reinterpret_cast<decltype(more.name)>(library.Lookup(#name)); \
     ASSERT_NE(more.name, nullptr) << #name;
@@ -70,21 +73,6 @@ protected:
         SFP_BIND(viSetAttribute)
         SFP_BIND(viStatusDesc)
 #undef SFP_BIND
-    }
-    ViSession OpenRm() {
-        ViSession rm = VI_NULL;
-        EXPECT_EQ(visa.viOpenDefaultRM(&rm), VI_SUCCESS);
-        return rm;
-    }
-    ViSession Open(ViSession rm, const char* name = "VXI0::24::INSTR") {
-        ViSession vi = VI_NULL;
-        EXPECT_EQ(visa.viOpen(rm, name, 0, 0, &vi), VI_SUCCESS) << name;
-        return vi;
-    }
-    ViStatus Write(ViSession vi, const std::string& text) {
-        ViUInt32 written = 0;
-        return visa.viWrite(vi, reinterpret_cast<const ViByte*>(text.data()),
-                            static_cast<ViUInt32>(text.size()), &written);
     }
     std::string Read(ViSession vi, ViStatus* status = nullptr) {
         char buffer[256];
@@ -105,10 +93,7 @@ protected:
         return text;
     }
 
-    CDynamicLibrary library = CDynamicLibrary::Load(SimLibrary("visa"));
-    CVisaApi visa;
     CMoreVisa more{};
-    CSimHooks hooks;
 };
 
 const char* const kFixedModule = R"(

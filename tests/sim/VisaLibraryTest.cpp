@@ -18,6 +18,7 @@
 
 #include "common/SimSupport.h"
 #include "common/TestPlatform.h"
+#include "common/VisaFixture.h"
 #include "instrument/VisaApi.h"
 #include "platform/native/DynamicLibrary.h"
 
@@ -31,32 +32,19 @@ resources:
   - {name: ASRL1::INSTR}
 )";
 
-class SimVisa : public ::testing::Test {
+class SimVisa : public CVisaFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(library.IsLoaded()) << "the sim library folder must be on the library path";
-        ASSERT_TRUE(visa.Bind(library));
+        CVisaFixture::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         setAttribute = LookupFunction<ViSetAttributeFn>(library, "viSetAttribute");
         statusDesc = LookupFunction<ViStatusDescFn>(library, "viStatusDesc");
         ASSERT_NE(setAttribute, nullptr);
         ASSERT_NE(statusDesc, nullptr);
     }
 
-    ViSession OpenRm() {
-        ViSession rm = VI_NULL;
-        EXPECT_EQ(visa.viOpenDefaultRM(&rm), VI_SUCCESS);
-        return rm;
-    }
-    ViSession Open(ViSession rm, const char* name) {
-        ViSession vi = VI_NULL;
-        EXPECT_EQ(visa.viOpen(rm, name, 0, 0, &vi), VI_SUCCESS) << name;
-        return vi;
-    }
-    ViStatus Write(ViSession vi, const std::string& text) {
-        ViUInt32 written = 0;
-        return visa.viWrite(vi, reinterpret_cast<const ViByte*>(text.data()),
-                            static_cast<ViUInt32>(text.size()), &written);
-    }
     struct Reading {
         ViStatus status;
         std::string text;
@@ -77,11 +65,8 @@ protected:
         return text;
     }
 
-    CDynamicLibrary library = CDynamicLibrary::Load(SimLibrary("visa"));
-    CVisaApi visa;
     ViSetAttributeFn setAttribute = nullptr;
     ViStatusDescFn statusDesc = nullptr;
-    CSimHooks hooks;
 };
 
 TEST_F(SimVisa, SearchReportsMatchingNamesInOrderOrFails) {

@@ -221,6 +221,60 @@ ViStatus _VI_FUNCC viQueryf(ViSession vi, ViConstString writeFormat, ViConstStri
 ViStatus _VI_FUNC viVQueryf(ViSession vi, ViConstString writeFormat, ViConstString readFormat,
                             va_list args);
 
+/* Formatted I/O buffers, file transfers, and the operations no resource of this library offers
+ * (they answer VI_ERROR_NSUP_OPER, viTerminate VI_ERROR_INV_JOB_ID). */
+typedef ViUInt32 ViJobId;
+typedef uint64_t ViBusAddress64;
+
+#define VI_IO_IN_BUF 16
+#define VI_IO_OUT_BUF 32
+#define VI_WARN_NSUP_BUF ((ViStatus)0x3FFF0088)
+#define VI_ERROR_INV_DEGREE ((ViStatus)0xBFFF001B)
+#define VI_ERROR_INV_JOB_ID ((ViStatus)0xBFFF001C)
+#define VI_ERROR_ALLOC ((ViStatus)0xBFFF003C)
+#define VI_ERROR_FILE_ACCESS ((ViStatus)0xBFFF00A1)
+#define VI_ERROR_FILE_IO ((ViStatus)0xBFFF00A2)
+
+ViStatus _VI_FUNC viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size);
+ViStatus _VI_FUNC viBufRead(ViSession vi, ViByte* buffer, ViUInt32 count, ViUInt32* read);
+ViStatus _VI_FUNC viBufWrite(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt32* written);
+ViStatus _VI_FUNC viReadToFile(ViSession vi, ViConstString fileName, ViUInt32 count,
+                               ViUInt32* transferred);
+ViStatus _VI_FUNC viWriteFromFile(ViSession vi, ViConstString fileName, ViUInt32 count,
+                                  ViUInt32* transferred);
+ViStatus _VI_FUNC viGpibCommand(ViSession vi, const ViByte* command, ViUInt32 count,
+                                ViUInt32* written);
+ViStatus _VI_FUNC viGpibControlATN(ViSession vi, ViUInt16 mode);
+ViStatus _VI_FUNC viGpibControlREN(ViSession vi, ViUInt16 mode);
+ViStatus _VI_FUNC viGpibPassControl(ViSession vi, ViUInt16 primary, ViUInt16 secondary);
+ViStatus _VI_FUNC viGpibSendIFC(ViSession vi);
+ViStatus _VI_FUNC viAssertIntrSignal(ViSession vi, ViInt16 mode, ViUInt32 statusId);
+ViStatus _VI_FUNC viAssertUtilSignal(ViSession vi, ViUInt16 line);
+ViStatus _VI_FUNC viMapTrigger(ViSession vi, ViInt16 source, ViInt16 destination, ViUInt16 mode);
+ViStatus _VI_FUNC viUnmapTrigger(ViSession vi, ViInt16 source, ViInt16 destination);
+ViStatus _VI_FUNC viMemAlloc(ViSession vi, ViBusSize size, ViBusAddress* offset);
+ViStatus _VI_FUNC viMemAllocEx(ViSession vi, ViBusSize size, ViBusAddress64* offset);
+ViStatus _VI_FUNC viMemFree(ViSession vi, ViBusAddress offset);
+ViStatus _VI_FUNC viMemFreeEx(ViSession vi, ViBusAddress64 offset);
+ViStatus _VI_FUNC viUsbControlIn(ViSession vi, ViInt16 requestType, ViInt16 request, ViUInt16 value,
+                                 ViUInt16 index, ViUInt16 length, ViByte* buffer, ViUInt16* read);
+ViStatus _VI_FUNC viUsbControlOut(ViSession vi, ViInt16 requestType, ViInt16 request,
+                                  ViUInt16 value, ViUInt16 index, ViUInt16 length,
+                                  const ViByte* buffer);
+ViStatus _VI_FUNC viVxiCommandQuery(ViSession vi, ViUInt16 mode, ViUInt32 command,
+                                    ViUInt32* response);
+ViStatus _VI_FUNC viReadAsync(ViSession vi, ViByte* buffer, ViUInt32 count, ViJobId* job);
+ViStatus _VI_FUNC viWriteAsync(ViSession vi, const ViByte* buffer, ViUInt32 count, ViJobId* job);
+ViStatus _VI_FUNC viMoveAsync(ViSession vi, ViUInt16 sourceSpace, ViBusAddress sourceOffset,
+                              ViUInt16 sourceWidth, ViUInt16 destinationSpace,
+                              ViBusAddress destinationOffset, ViUInt16 destinationWidth,
+                              ViBusSize length, ViJobId* job);
+ViStatus _VI_FUNC viMoveAsyncEx(ViSession vi, ViUInt16 sourceSpace, ViBusAddress64 sourceOffset,
+                                ViUInt16 sourceWidth, ViUInt16 destinationSpace,
+                                ViBusAddress64 destinationOffset, ViUInt16 destinationWidth,
+                                ViBusSize length, ViJobId* job);
+ViStatus _VI_FUNC viTerminate(ViSession vi, ViUInt16 degree, ViJobId job);
+
 #ifdef __cplusplus
 }
 #endif

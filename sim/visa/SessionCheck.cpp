@@ -1,0 +1,21 @@
+// The session check of the exports that reach no further into the library's state: asks the
+// library what viGetAttribute asks, so that it knows no more about sessions than a caller.
+#include "sim/visa/SessionCheck.h"
+
+#include "sim/core/Bus.h"
+
+namespace sim {
+
+ViStatus CheckInstrument(ViSession vi) {
+    CBus& bus = CBus::Instance();
+    if (bus.IsInstrument(vi)) {
+        return VI_SUCCESS;
+    }
+    // Every open session has this attribute; only one that is not open is refused for itself.
+    ViVersion version = 0;
+    return bus.GetAttribute(vi, VI_ATTR_RSRC_SPEC_VERSION, &version) == VI_ERROR_INV_OBJECT
+               ? VI_ERROR_INV_OBJECT
+               : VI_ERROR_NSUP_OPER;
+}
+
+}  // namespace sim
