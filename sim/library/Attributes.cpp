@@ -195,8 +195,8 @@ ViStatus CAttributes::Get(ViObject vi, ViAttr attribute, void* value) {
     return GetLocked(lock, vi, *session, attribute, value);
 }
 
-ViStatus CAttributes::GetLocked(LibraryLock& lock, ViObject vi, Session& session,
-                                ViAttr attribute, void* value) {
+ViStatus CAttributes::GetLocked(LibraryLock& lock, ViObject vi, Session& session, ViAttr attribute,
+                                void* value) {
     const AttributeRow* row = Row(attribute);
     ViStatus status = VI_SUCCESS;
     // A scenario may fail or warn any attribute of its instruments but those every session has.

@@ -65,8 +65,8 @@ public:
     CTrace trace;
     std::deque<HandlerCall> calls;  // for the library's thread
     std::thread worker;             // the library's thread, started when first needed
-    unsigned keys = 0;  // shared lock keys handed out
-    bool stop = false;  // the library is being unloaded
+    unsigned keys = 0;              // shared lock keys handed out
+    bool stop = false;              // the library is being unloaded
 };
 
 }  // namespace sim

@@ -4,8 +4,8 @@
 
 namespace sim {
 
-ViStatus CLocks::Lock(ViSession vi, ViAccessMode type, ViUInt32 timeout,
-                      const ViChar* requestedKey, ViChar* accessKey) {
+ViStatus CLocks::Lock(ViSession vi, ViAccessMode type, ViUInt32 timeout, const ViChar* requestedKey,
+                      ViChar* accessKey) {
     LibraryLock lock(m_state.mutex);
     Session* session = m_state.Find(vi);
     if (session == nullptr) {

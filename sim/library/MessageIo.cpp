@@ -36,8 +36,7 @@ ViStatus CMessageIo::Write(ViSession vi, const ViByte* buffer, ViUInt32 count, V
     });
 }
 
-ViStatus CMessageIo::Read(ViSession vi, ViByte* buffer, ViUInt32 count, ViUInt32* read,
-                          bool* end) {
+ViStatus CMessageIo::Read(ViSession vi, ViByte* buffer, ViUInt32 count, ViUInt32* read, bool* end) {
     if (read != nullptr) {
         *read = 0;
     }

@@ -122,9 +122,8 @@ ViStatus CRegisters::MoveIn(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
         known == nullptr || CAttributes::Setting(*known, VI_ATTR_SRC_INCREMENT) != 0;
     Session* session = nullptr;
     Resource* resource = nullptr;
-    if (const ViStatus refused = Registers(vi, space, offset, width,
-                                           BlockBytes(length, width, increment), &session,
-                                           &resource);
+    if (const ViStatus refused = Registers(
+            vi, space, offset, width, BlockBytes(length, width, increment), &session, &resource);
         refused != VI_SUCCESS) {
         return refused;
     }
@@ -151,9 +150,8 @@ ViStatus CRegisters::MoveOut(ViSession vi, ViUInt16 space, ViBusAddress64 offset
         known == nullptr || CAttributes::Setting(*known, VI_ATTR_DEST_INCREMENT) != 0;
     Session* session = nullptr;
     Resource* resource = nullptr;
-    if (const ViStatus refused = Registers(vi, space, offset, width,
-                                           BlockBytes(length, width, increment), &session,
-                                           &resource);
+    if (const ViStatus refused = Registers(
+            vi, space, offset, width, BlockBytes(length, width, increment), &session, &resource);
         refused != VI_SUCCESS) {
         return refused;
     }
@@ -238,8 +236,8 @@ ViStatus CRegisters::Peek(ViSession vi, ViAddr address, int width, ViUInt32* val
     }
     Session* session = nullptr;
     Resource* resource = nullptr;
-    if (const ViStatus refused = Registers(vi, VI_A16_SPACE, offset, width, (width + 7) / 8,
-                                           &session, &resource);
+    if (const ViStatus refused =
+            Registers(vi, VI_A16_SPACE, offset, width, (width + 7) / 8, &session, &resource);
         refused != VI_SUCCESS) {
         return refused;
     }
@@ -261,8 +259,8 @@ ViStatus CRegisters::Poke(ViSession vi, ViAddr address, int width, ViUInt32 valu
     }
     Session* session = nullptr;
     Resource* resource = nullptr;
-    if (const ViStatus refused = Registers(vi, VI_A16_SPACE, offset, width, (width + 7) / 8,
-                                           &session, &resource);
+    if (const ViStatus refused =
+            Registers(vi, VI_A16_SPACE, offset, width, (width + 7) / 8, &session, &resource);
         refused != VI_SUCCESS) {
         return refused;
     }

@@ -45,7 +45,8 @@ void CResourceManager::LoadScenarioIfNeeded() {
     }
     // No path holds a zero byte: the built-in scenario's key is no file's.
     std::string key = builtIn ? std::string(1, '\0') : std::string(path) + '\n' + text;
-    if (m_state.current && key == m_state.current->key && (!m_state.sessions.empty() || !m_state.current->error.empty())) {
+    if (m_state.current && key == m_state.current->key &&
+        (!m_state.sessions.empty() || !m_state.current->error.empty())) {
         return;
     }
     ParseResult parsed;
@@ -64,7 +65,8 @@ void CResourceManager::LoadScenarioIfNeeded() {
     }
 }
 
-std::shared_ptr<Generation> CResourceManager::Load(const std::string& key, const ParseResult& parsed) {
+std::shared_ptr<Generation> CResourceManager::Load(const std::string& key,
+                                                   const ParseResult& parsed) {
     auto generation = std::make_shared<Generation>();
     generation->key = key;
     generation->error = parsed.error;
@@ -107,7 +109,7 @@ ViStatus CResourceManager::OpenDefaultRM(ViSession* rm) {
 }
 
 ViStatus CResourceManager::FindRsrc(ViSession rm, const ViChar* expression, ViFindList* findList,
-                        ViUInt32* count, ViChar* name) {
+                                    ViUInt32* count, ViChar* name) {
     // The configured LAN instruments are asked first, without the lock: each may take up to
     // the configured time-out to answer.
     std::vector<std::string> lan;
@@ -201,7 +203,7 @@ ViStatus CResourceManager::FindNext(ViFindList findList, ViChar* name) {
 }
 
 ViStatus CResourceManager::FindResource(const Generation& generation, const std::string& name,
-                                          std::size_t* index) {
+                                        std::size_t* index) {
     ResourceName parsed;
     const bool valid = ParseResourceName(name, &parsed);
     auto it = generation.index.find(Upper(valid ? parsed.canonical : name));
@@ -221,8 +223,9 @@ ViStatus CResourceManager::FindResource(const Generation& generation, const std:
     return VI_SUCCESS;
 }
 
-ViStatus CResourceManager::ParseRsrc(ViSession rm, const ViChar* name, ViUInt16* type, ViUInt16* number,
-                         ViChar* resourceClass, ViChar* unaliased, ViChar* alias) {
+ViStatus CResourceManager::ParseRsrc(ViSession rm, const ViChar* name, ViUInt16* type,
+                                     ViUInt16* number, ViChar* resourceClass, ViChar* unaliased,
+                                     ViChar* alias) {
     std::lock_guard<std::mutex> lock(m_state.mutex);
     const Session* manager = m_state.Find(rm, Session::Kind::ResourceManager);
     if (manager == nullptr) {

@@ -10,8 +10,8 @@ class CResourceManager {
 public:
     explicit CResourceManager(CLibraryState& state) : m_state(state) {}
     ViStatus OpenDefaultRM(ViSession* rm);
-    ViStatus FindRsrc(ViSession rm, const ViChar* expression, ViFindList* findList,
-                      ViUInt32* count, ViChar* name);
+    ViStatus FindRsrc(ViSession rm, const ViChar* expression, ViFindList* findList, ViUInt32* count,
+                      ViChar* name);
     ViStatus FindNext(ViFindList findList, ViChar* name);
     ViStatus ParseRsrc(ViSession rm, const ViChar* name, ViUInt16* type, ViUInt16* number,
                        ViChar* resourceClass, ViChar* unaliased, ViChar* alias);

@@ -119,8 +119,8 @@ ViStatus CSimulatedTransport::Describe(const TransportCall& /*call*/, ViAttr att
             if (!vxi || !instr) {
                 return VI_ERROR_NSUP_ATTR;
             }
-            value->number = static_cast<std::uint16_t>(
-                attribute == VI_ATTR_VXI_LA ? resource.name.address : 0);
+            value->number =
+                static_cast<std::uint16_t>(attribute == VI_ATTR_VXI_LA ? resource.name.address : 0);
             return VI_SUCCESS;
         case VI_ATTR_GPIB_PRIMARY_ADDR:
             if (!resource.parsed || resource.name.interfaceType != VI_INTF_GPIB ||

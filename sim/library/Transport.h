@@ -33,9 +33,9 @@ enum AttributeColumn : unsigned {
     kColumnManager = 1,
     kColumnFindList = 2,
     kColumnEvent = 4,
-    kColumnSimulated = 8,  // an instrument simulated in process
-    kColumnNetwork = 16,   // an instrument reached over the network
-    kColumnRegisters = 32, // an instrument with VXI registers
+    kColumnSimulated = 8,   // an instrument simulated in process
+    kColumnNetwork = 16,    // an instrument reached over the network
+    kColumnRegisters = 32,  // an instrument with VXI registers
 };
 
 // One instrument session's link to its device.

@@ -193,15 +193,15 @@ OpenResult OpenVxi11(OpenRequest& request) {
     const bool exclusive = (request.mode & VI_EXCLUSIVE_LOCK) != 0;
     request.lock.unlock();
     std::shared_ptr<CRemoteLink> link = CRemoteLink::Open(
-        host, device, request.openTimeout > 0 ? request.openTimeout : kDefaultConnectMs,
-        exclusive, request.openTimeout, &result.status);
+        host, device, request.openTimeout > 0 ? request.openTimeout : kDefaultConnectMs, exclusive,
+        request.openTimeout, &result.status);
     if (!link) {
         request.lock.lock();
         return result;
     }
     result.status = VI_SUCCESS;
-    result.transport = std::make_shared<CVxi11Transport>(std::move(link), name, host, device,
-                                                         exclusive);
+    result.transport =
+        std::make_shared<CVxi11Transport>(std::move(link), name, host, device, exclusive);
     result.lockedAtOpen = true;
     request.lock.lock();
     return result;

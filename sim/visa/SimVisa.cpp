@@ -33,7 +33,8 @@ static_assert(std::is_same_v<decltype(&viOpenDefaultRM), ViOpenDefaultRMFn>);
 #if !defined(SIM_OMIT_viFindRsrc)
 SIM_EXPORT ViStatus SFP_VI_CALL viFindRsrc(ViSession rm, const ViChar* expression,
                                            ViFindList* findList, ViUInt32* count, ViChar* name) {
-    return Guarded([&] { return Library().Manager().FindRsrc(rm, expression, findList, count, name); });
+    return Guarded(
+        [&] { return Library().Manager().FindRsrc(rm, expression, findList, count, name); });
 }
 static_assert(std::is_same_v<decltype(&viFindRsrc), ViFindRsrcFn>);
 #endif
@@ -121,15 +122,18 @@ static_assert(std::is_same_v<decltype(&simOpenSessionCount), SimOpenSessionCount
 // The rest of VISA's interface, which the program itself does not bind.
 SIM_EXPORT ViStatus SFP_VI_CALL viParseRsrc(ViSession rm, const ViChar* name, ViUInt16* type,
                                             ViUInt16* number) {
-    return Guarded(
-        [&] { return Library().Manager().ParseRsrc(rm, name, type, number, nullptr, nullptr, nullptr); });
+    return Guarded([&] {
+        return Library().Manager().ParseRsrc(rm, name, type, number, nullptr, nullptr, nullptr);
+    });
 }
 
 SIM_EXPORT ViStatus SFP_VI_CALL viParseRsrcEx(ViSession rm, const ViChar* name, ViUInt16* type,
                                               ViUInt16* number, ViChar* resourceClass,
                                               ViChar* unaliased, ViChar* alias) {
-    return Guarded(
-        [&] { return Library().Manager().ParseRsrc(rm, name, type, number, resourceClass, unaliased, alias); });
+    return Guarded([&] {
+        return Library().Manager().ParseRsrc(rm, name, type, number, resourceClass, unaliased,
+                                             alias);
+    });
 }
 
 SIM_EXPORT ViStatus SFP_VI_CALL viReadSTB(ViSession vi, ViUInt16* status) {
@@ -152,7 +156,8 @@ SIM_EXPORT ViStatus SFP_VI_CALL viAssertTrigger(ViSession vi, ViUInt16 protocol)
 
 SIM_EXPORT ViStatus SFP_VI_CALL viLock(ViSession vi, ViAccessMode type, ViUInt32 timeout,
                                        ViKeyId requestedKey, ViChar* accessKey) {
-    return Guarded([&] { return Library().Locks().Lock(vi, type, timeout, requestedKey, accessKey); });
+    return Guarded(
+        [&] { return Library().Locks().Lock(vi, type, timeout, requestedKey, accessKey); });
 }
 
 SIM_EXPORT ViStatus SFP_VI_CALL viUnlock(ViSession vi) {
@@ -192,7 +197,8 @@ SIM_EXPORT ViStatus SFP_VI_CALL viIn8(ViSession vi, ViUInt16 space, ViBusAddress
                                       ViUInt8* value) {
     return Guarded([&]() -> ViStatus {
         ViUInt32 wide = 0;
-        const ViStatus status = Library().Registers().In(vi, space, offset, 8, value != nullptr ? &wide : nullptr);
+        const ViStatus status =
+            Library().Registers().In(vi, space, offset, 8, value != nullptr ? &wide : nullptr);
         if (status >= 0) {
             *value = static_cast<ViUInt8>(wide);
         }
@@ -204,7 +210,8 @@ SIM_EXPORT ViStatus SFP_VI_CALL viIn16(ViSession vi, ViUInt16 space, ViBusAddres
                                        ViUInt16* value) {
     return Guarded([&]() -> ViStatus {
         ViUInt32 wide = 0;
-        const ViStatus status = Library().Registers().In(vi, space, offset, 16, value != nullptr ? &wide : nullptr);
+        const ViStatus status =
+            Library().Registers().In(vi, space, offset, 16, value != nullptr ? &wide : nullptr);
         if (status >= 0) {
             *value = static_cast<ViUInt16>(wide);
         }
