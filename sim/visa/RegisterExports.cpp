@@ -1,7 +1,6 @@
-// The register access exports beyond viIn/viOut/viMoveIn16: the 8- and 16-bit forms work on a
-// VXI device's A16 registers; the registers are D16, so every 32- and 64-bit form answers
-// VI_ERROR_INV_WIDTH as viIn32 does. The Ex forms take 64-bit offsets, passed on uncut. No
-// exception may leave a function of this file: the caller is C.
+// VISA's register access exports: the 8- and 16-bit forms work on a VXI device's A16 registers;
+// the registers are D16, so every 32- and 64-bit form answers VI_ERROR_INV_WIDTH. The Ex forms take
+// 64-bit offsets, passed on uncut. No exception may leave a function of this file: the caller is C.
 #include <cstdint>
 
 #include "sim/library/Library.h"
@@ -71,6 +70,31 @@ ViStatus Poke(ViSession vi, ViAddr address, Value value) {
 
 }  // namespace
 
+SIM_EXPORT ViStatus SFP_VI_CALL viIn8(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                      ViUInt8* value) {
+    return In(vi, space, offset, 8, value);
+}
+SIM_EXPORT ViStatus SFP_VI_CALL viIn16(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                       ViUInt16* value) {
+    return In(vi, space, offset, 16, value);
+}
+SIM_EXPORT ViStatus SFP_VI_CALL viIn32(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                       ViUInt32* value) {
+    return In(vi, space, offset, 32, value);
+}
+SIM_EXPORT ViStatus SFP_VI_CALL viOut8(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                       ViUInt8 value) {
+    return Out(vi, space, offset, 8, value);
+}
+SIM_EXPORT ViStatus SFP_VI_CALL viOut16(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                        ViUInt16 value) {
+    return Out(vi, space, offset, 16, value);
+}
+SIM_EXPORT ViStatus SFP_VI_CALL viOut32(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                        ViUInt32 value) {
+    return Out(vi, space, offset, 32, value);
+}
+
 // Singles with 64-bit offsets, and the 64-bit singles.
 SIM_EXPORT ViStatus SFP_VI_CALL viIn8Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
                                         ViUInt8* value) {
@@ -120,6 +144,10 @@ SIM_EXPORT ViStatus SFP_VI_CALL viMoveIn8(ViSession vi, ViUInt16 space, ViBusAdd
 }
 SIM_EXPORT ViStatus SFP_VI_CALL viMoveIn8Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
                                             ViBusSize length, ViUInt8* buffer) {
+    return MoveIn(vi, space, offset, length, buffer);
+}
+SIM_EXPORT ViStatus SFP_VI_CALL viMoveIn16(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                           ViBusSize length, ViUInt16* buffer) {
     return MoveIn(vi, space, offset, length, buffer);
 }
 SIM_EXPORT ViStatus SFP_VI_CALL viMoveIn16Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,

@@ -1,5 +1,5 @@
-// The substitute VISA library: VISA's C interface over the simulated bus. No exception may
-// leave a function of this file: the caller is C.
+// The substitute VISA library: VISA's C interface over the library's parts (sim/library). No
+// exception may leave a function of this file: the caller is C.
 #include <algorithm>
 #include <cstdarg>
 #include <cstring>
@@ -119,7 +119,8 @@ SIM_EXPORT ViInt32 SFP_VI_CALL simOpenSessionCount() {
 static_assert(std::is_same_v<decltype(&simTrace), SimTraceFn>);
 static_assert(std::is_same_v<decltype(&simOpenSessionCount), SimOpenSessionCountFn>);
 
-// The rest of VISA's interface, which the program itself does not bind.
+// The rest of VISA's interface, which the program itself does not bind (register access is in
+// RegisterExports.cpp).
 SIM_EXPORT ViStatus SFP_VI_CALL viParseRsrc(ViSession rm, const ViChar* name, ViUInt16* type,
                                             ViUInt16* number) {
     return Guarded([&] {
@@ -191,56 +192,4 @@ SIM_EXPORT ViStatus SFP_VI_CALL viInstallHandler(ViSession vi, ViEventType type,
 SIM_EXPORT ViStatus SFP_VI_CALL viUninstallHandler(ViSession vi, ViEventType type,
                                                    sim::EventHandler handler, ViAddr user) {
     return Guarded([&] { return Library().Events().UninstallHandler(vi, type, handler, user); });
-}
-
-SIM_EXPORT ViStatus SFP_VI_CALL viIn8(ViSession vi, ViUInt16 space, ViBusAddress offset,
-                                      ViUInt8* value) {
-    return Guarded([&]() -> ViStatus {
-        ViUInt32 wide = 0;
-        const ViStatus status =
-            Library().Registers().In(vi, space, offset, 8, value != nullptr ? &wide : nullptr);
-        if (status >= 0) {
-            *value = static_cast<ViUInt8>(wide);
-        }
-        return status;
-    });
-}
-
-SIM_EXPORT ViStatus SFP_VI_CALL viIn16(ViSession vi, ViUInt16 space, ViBusAddress offset,
-                                       ViUInt16* value) {
-    return Guarded([&]() -> ViStatus {
-        ViUInt32 wide = 0;
-        const ViStatus status =
-            Library().Registers().In(vi, space, offset, 16, value != nullptr ? &wide : nullptr);
-        if (status >= 0) {
-            *value = static_cast<ViUInt16>(wide);
-        }
-        return status;
-    });
-}
-
-SIM_EXPORT ViStatus SFP_VI_CALL viIn32(ViSession vi, ViUInt16 space, ViBusAddress offset,
-                                       ViUInt32* value) {
-    return Guarded([&] { return Library().Registers().In(vi, space, offset, 32, value); });
-}
-
-SIM_EXPORT ViStatus SFP_VI_CALL viOut8(ViSession vi, ViUInt16 space, ViBusAddress offset,
-                                       ViUInt8 value) {
-    return Guarded([&] { return Library().Registers().Out(vi, space, offset, 8, value); });
-}
-
-SIM_EXPORT ViStatus SFP_VI_CALL viOut16(ViSession vi, ViUInt16 space, ViBusAddress offset,
-                                        ViUInt16 value) {
-    return Guarded([&] { return Library().Registers().Out(vi, space, offset, 16, value); });
-}
-
-SIM_EXPORT ViStatus SFP_VI_CALL viOut32(ViSession vi, ViUInt16 space, ViBusAddress offset,
-                                        ViUInt32 value) {
-    return Guarded([&] { return Library().Registers().Out(vi, space, offset, 32, value); });
-}
-
-SIM_EXPORT ViStatus SFP_VI_CALL viMoveIn16(ViSession vi, ViUInt16 space, ViBusAddress offset,
-                                           ViBusSize length, ViUInt16* buffer) {
-    return Guarded(
-        [&] { return Library().Registers().MoveIn(vi, space, offset, 16, length, buffer); });
 }
