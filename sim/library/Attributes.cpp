@@ -9,7 +9,7 @@ namespace sim {
 
 namespace {
 
-constexpr ViVersion kSpecVersion = 0x00500800;  // VISA 5.8
+constexpr ViVersion kVisaVersion = 0x00500800;  // VISA 5.8
 constexpr ViVersion kImplVersion = 0x00010000;
 constexpr ViUInt16 kLibraryManufacturerId = 0x0FFF;
 constexpr const char* kLibraryManufacturer = "AQ3310 soft front panel simulation";
@@ -32,7 +32,7 @@ const AttributeRow kRows[] = {
     // Every session.
     {VI_ATTR_RSRC_MANF_NAME, kEvery, T::Text, S::Library, false, 0, 0, nullptr, nullptr, 0, nullptr, false, false},
     {VI_ATTR_RSRC_MANF_ID, kEvery, T::U16, S::Library, false, 0, 0, nullptr, nullptr, kLibraryManufacturerId, nullptr, false, false},
-    {VI_ATTR_RSRC_SPEC_VERSION, kEvery, T::U32, S::Library, false, 0, 0, nullptr, nullptr, kSpecVersion, nullptr, false, false},
+    {VI_ATTR_RSRC_SPEC_VERSION, kEvery, T::U32, S::Library, false, 0, 0, nullptr, nullptr, kVisaVersion, nullptr, false, false},
     {VI_ATTR_RSRC_IMPL_VERSION, kEvery, T::U32, S::Library, false, 0, 0, nullptr, nullptr, kImplVersion, nullptr, false, false},
     {VI_ATTR_USER_DATA, kEvery, T::U32, S::Session, true, 0, kAny, [](const Session& s) { return s.userData; },
      [](Session& s, ViAttrState v) { s.userData = v; }, 0, nullptr, false, false},
