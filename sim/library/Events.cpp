@@ -33,11 +33,12 @@ ViStatus CEvents::EventSession(ViSession vi, ViEventType type, Session** session
 }
 
 ViStatus CEvents::Enable(ViSession vi, ViEventType type, ViUInt16 mechanism) {
+    std::shared_ptr<ISessionTransport> transport;  // let go after the lock (see CMessageIo)
     LibraryLock lock(m_state.mutex);
     Session* session = m_state.Find(vi);
     if (session != nullptr && session->kind == Session::Kind::Instrument &&
         type == VI_EVENT_SERVICE_REQ) {
-        const std::shared_ptr<ISessionTransport> transport = session->transport;
+        transport = session->transport;
         TransportCall call{m_state, lock, vi, *session};
         if (const ViStatus failed = transport->PrepareRequests(call); failed < 0) {
             return failed;

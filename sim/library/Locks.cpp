@@ -6,6 +6,7 @@ namespace sim {
 
 ViStatus CLocks::Lock(ViSession vi, ViAccessMode type, ViUInt32 timeout, const ViChar* requestedKey,
                       ViChar* accessKey) {
+    std::shared_ptr<ISessionTransport> transport;  // let go after the lock (see CMessageIo)
     LibraryLock lock(m_state.mutex);
     Session* session = m_state.Find(vi);
     if (session == nullptr) {
@@ -14,12 +15,13 @@ ViStatus CLocks::Lock(ViSession vi, ViAccessMode type, ViUInt32 timeout, const V
     if (session->kind != Session::Kind::Instrument) {
         return VI_ERROR_NSUP_OPER;
     }
-    const std::shared_ptr<ISessionTransport> transport = session->transport;
+    transport = session->transport;
     TransportCall call{m_state, lock, vi, *session};
     return transport->Lock(call, type, timeout, requestedKey, accessKey);
 }
 
 ViStatus CLocks::Unlock(ViSession vi) {
+    std::shared_ptr<ISessionTransport> transport;  // let go after the lock (see CMessageIo)
     LibraryLock lock(m_state.mutex);
     Session* session = m_state.Find(vi);
     if (session == nullptr) {
@@ -28,7 +30,7 @@ ViStatus CLocks::Unlock(ViSession vi) {
     if (session->kind != Session::Kind::Instrument) {
         return VI_ERROR_NSUP_OPER;
     }
-    const std::shared_ptr<ISessionTransport> transport = session->transport;
+    transport = session->transport;
     TransportCall call{m_state, lock, vi, *session};
     return transport->Unlock(call);
 }

@@ -9,6 +9,9 @@ namespace {
 // Runs op on the instrument session vi's transport, or answers why it cannot.
 template <typename Op>
 ViStatus OnTransport(CLibraryState& state, ViSession vi, Op op) {
+    // Held for the call, as a network call goes on outside the lock where the session may
+    // close; and let go after the lock, as ending a link waits for threads that take it.
+    std::shared_ptr<ISessionTransport> transport;
     LibraryLock lock(state.mutex);
     Session* session = state.Find(vi);
     if (session == nullptr) {
@@ -17,8 +20,7 @@ ViStatus OnTransport(CLibraryState& state, ViSession vi, Op op) {
     if (session->kind != Session::Kind::Instrument) {
         return VI_ERROR_NSUP_OPER;
     }
-    // Held for the call: a network call goes on outside the lock, where the session may close.
-    const std::shared_ptr<ISessionTransport> transport = session->transport;
+    transport = session->transport;
     TransportCall call{state, lock, vi, *session};
     return op(*transport, call);
 }
