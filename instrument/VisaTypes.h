@@ -33,6 +33,8 @@ using ViEvent = std::uint32_t;
 using ViKeyId = const char*;
 using ViBusAddress = std::conditional_t<sizeof(void*) == 8, std::uint64_t, std::uint32_t>;
 using ViBusSize = ViBusAddress;
+using ViUInt64 = std::uint64_t;
+using ViBusAddress64 = std::uint64_t;
 using ViVersion = std::uint32_t;
 using ViAddr = void*;
 using ViEventFilter = std::uint32_t;
@@ -167,6 +169,41 @@ constexpr ViUInt16 VI_INTF_ASRL = 4;
 constexpr ViUInt16 VI_INTF_PXI = 5;
 constexpr ViUInt16 VI_INTF_TCPIP = 6;
 constexpr ViUInt16 VI_INTF_USB = 7;
+
+// Attributes of instrument sessions that clients read at open and in their common properties.
+constexpr ViAttr VI_ATTR_IO_PROT = 0x3FFF001C;
+constexpr ViAttr VI_ATTR_DMA_ALLOW_EN = 0x3FFF001E;
+constexpr ViAttr VI_ATTR_RD_BUF_OPER_MODE = 0x3FFF002A;
+constexpr ViAttr VI_ATTR_RD_BUF_SIZE = 0x3FFF002B;
+constexpr ViAttr VI_ATTR_WR_BUF_OPER_MODE = 0x3FFF002D;
+constexpr ViAttr VI_ATTR_WR_BUF_SIZE = 0x3FFF002E;
+constexpr ViAttr VI_ATTR_FILE_APPEND_EN = 0x3FFF0192;
+constexpr ViAttr VI_ATTR_4882_COMPLIANT = 0x3FFF019F;
+constexpr ViUInt16 VI_PROT_NORMAL = 1;
+constexpr ViUInt16 VI_FLUSH_ON_ACCESS = 1;
+constexpr ViUInt16 VI_FLUSH_WHEN_FULL = 2;
+
+// Register-based sessions: block moves and mapped windows.
+constexpr ViAttr VI_ATTR_DEST_ACCESS_PRIV = 0x3FFF0039;
+constexpr ViAttr VI_ATTR_DEST_BYTE_ORDER = 0x3FFF003A;
+constexpr ViAttr VI_ATTR_SRC_ACCESS_PRIV = 0x3FFF003C;
+constexpr ViAttr VI_ATTR_SRC_BYTE_ORDER = 0x3FFF003D;
+constexpr ViAttr VI_ATTR_SRC_INCREMENT = 0x3FFF0040;
+constexpr ViAttr VI_ATTR_DEST_INCREMENT = 0x3FFF0041;
+constexpr ViAttr VI_ATTR_WIN_ACCESS_PRIV = 0x3FFF0045;
+constexpr ViAttr VI_ATTR_WIN_BYTE_ORDER = 0x3FFF0047;
+constexpr ViAttr VI_ATTR_WIN_BASE_ADDR_32 = 0x3FFF0098;
+constexpr ViAttr VI_ATTR_WIN_SIZE_32 = 0x3FFF009A;
+constexpr ViAttr VI_ATTR_WIN_BASE_ADDR_64 = 0x3FFF009B;
+constexpr ViAttr VI_ATTR_WIN_SIZE_64 = 0x3FFF009C;
+constexpr ViAttr VI_ATTR_WIN_ACCESS = 0x3FFF00C3;
+constexpr ViUInt16 VI_NMAPPED = 1;
+constexpr ViUInt16 VI_USE_OPERS = 2;
+constexpr ViUInt16 VI_DATA_PRIV = 0;
+constexpr ViUInt16 VI_BIG_ENDIAN = 0;
+constexpr ViStatus VI_ERROR_WINDOW_NMAPPED = ViStatusFromBits(0xBFFF0057);
+constexpr ViStatus VI_ERROR_INV_SIZE = ViStatusFromBits(0xBFFF007B);
+constexpr ViStatus VI_ERROR_WINDOW_MAPPED = ViStatusFromBits(0xBFFF0080);
 
 // VISA's value of VI_ATTR_SLOT when the slot is not known.
 constexpr ViInt16 VI_UNKNOWN_SLOT = -1;

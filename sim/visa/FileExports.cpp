@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "sim/core/Bus.h"
+#include "sim/library/Library.h"
 #include "sim/visa/SessionCheck.h"
 #include "sim/visa/SimExport.h"
 
@@ -48,7 +48,7 @@ SIM_EXPORT ViStatus SFP_VI_CALL viReadToFile(ViSession vi, const ViChar* fileNam
         while (status == VI_SUCCESS_MAX_CNT && total < count) {
             const ViUInt32 size = std::min(count - total, kChunk);
             ViUInt32 got = 0;
-            status = sim::CBus::Instance().Read(vi, chunk.data(), size, &got);
+            status = sim::CLibrary::Instance().Io().Read(vi, chunk.data(), size, &got);
             if (got > 0 && std::fwrite(chunk.data(), 1, got, file.get()) != got) {
                 return kFileIo;
             }
@@ -101,7 +101,7 @@ SIM_EXPORT ViStatus SFP_VI_CALL viWriteFromFile(ViSession vi, const ViChar* file
                 break;
             }
             ViUInt32 written = 0;
-            const ViStatus status = sim::CBus::Instance().Write(
+            const ViStatus status = sim::CLibrary::Instance().Io().Write(
                 vi, chunk.data(), static_cast<ViUInt32>(got), &written, last);
             total += written;
             if (transferred != nullptr) {

@@ -6,15 +6,15 @@
 #include <memory>
 #include <mutex>
 
-#include "sim/core/Bus.h"
+#include "sim/library/Library.h"
 #include "sim/visa/FormattedIo.h"
 #include "sim/visa/FormattedSessions.h"
 #include "sim/visa/SimExport.h"
 
 namespace {
 
-sim::CBus& Bus() {
-    return sim::CBus::Instance();
+sim::CLibrary& Bus() {
+    return sim::CLibrary::Instance();
 }
 
 // The formatted I/O of one session; calls on a session take turns.
@@ -28,7 +28,7 @@ std::shared_ptr<void> MakeFormatted() {
 }
 
 std::shared_ptr<Formatted> FormattedOf(ViSession vi) {
-    return std::static_pointer_cast<Formatted>(Bus().Attachment(vi, &MakeFormatted));
+    return std::static_pointer_cast<Formatted>(Bus().Sessions().Attachment(vi, &MakeFormatted));
 }
 
 // A session's message I/O as the formatted I/O engine sees it.
@@ -38,13 +38,13 @@ public:
     ViStatus Write(const ViByte* data, std::size_t count, bool end) override {
         const auto size = static_cast<ViUInt32>(std::min<std::size_t>(count, 0xFFFFFFFFu));
         ViUInt32 written = 0;
-        const ViStatus status = Bus().Write(m_vi, data, size, &written, end);
+        const ViStatus status = Bus().Io().Write(m_vi, data, size, &written, end);
         return status >= 0 && size < count ? VI_ERROR_INV_LENGTH : status;
     }
     ViStatus Read(ViByte* data, std::size_t count, std::size_t* got, bool* end) override {
         const auto size = static_cast<ViUInt32>(std::min<std::size_t>(count, 0xFFFFFFFFu));
         ViUInt32 read = 0;
-        const ViStatus status = Bus().Read(m_vi, data, size, &read, end);
+        const ViStatus status = Bus().Io().Read(m_vi, data, size, &read, end);
         *got = read;
         return status;
     }
@@ -59,7 +59,7 @@ ViStatus WithFormatted(ViSession vi, Call call) {
     return Guarded([&]() -> ViStatus {
         const std::shared_ptr<Formatted> formatted = FormattedOf(vi);
         if (!formatted) {
-            return Bus().IsInstrument(vi) ? VI_ERROR_SYSTEM_ERROR : VI_ERROR_INV_OBJECT;
+            return Bus().Sessions().IsInstrument(vi) ? VI_ERROR_SYSTEM_ERROR : VI_ERROR_INV_OBJECT;
         }
         std::lock_guard<std::mutex> lock(formatted->mutex);
         CSessionPort port(vi);
@@ -89,7 +89,7 @@ constexpr ViUInt16 kFlushAllBits = 0xFF;
 
 SIM_EXPORT ViStatus SFP_VI_CALL viFlush(ViSession vi, ViUInt16 mask) {
     return Guarded([&]() -> ViStatus {
-        if (!Bus().IsInstrument(vi)) {
+        if (!Bus().Sessions().IsInstrument(vi)) {
             return VI_ERROR_INV_OBJECT;
         }
         if (mask == 0 || (mask & ~kFlushAllBits) != 0) {

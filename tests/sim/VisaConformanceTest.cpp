@@ -24,7 +24,7 @@
 #include "common/VisaFixture.h"
 #include "instrument/VisaApi.h"
 #include "platform/native/DynamicLibrary.h"
-#include "sim/core/Bus.h"
+#include "sim/library/Library.h"
 
 namespace {
 
@@ -377,24 +377,24 @@ TEST_F(VisaConformance, TraceAndErrorQueueAreBounded) {
 // In-process, on the simulation's own bus: the number of a live session is never reused.
 TEST(VisaSessionNumbers, WrappedCounterSkipsLiveSessions) {
     CScenarioFile scenario(kFixedModule);
-    sim::CBus& bus = sim::CBus::Instance();
+    sim::CLibrary& library = sim::CLibrary::Instance();
     ViSession first = VI_NULL;
-    ASSERT_EQ(bus.OpenDefaultRM(&first), VI_SUCCESS);
+    ASSERT_EQ(library.Manager().OpenDefaultRM(&first), VI_SUCCESS);
     for (const ViSession next : {first, ViSession{0xFFFFFFFF}}) {
-        bus.SetNextSessionNumber(next);
+        library.Sessions().SetNextNumber(next);
         ViSession rm = VI_NULL;
-        ASSERT_EQ(bus.OpenDefaultRM(&rm), VI_SUCCESS);
+        ASSERT_EQ(library.Manager().OpenDefaultRM(&rm), VI_SUCCESS);
         EXPECT_NE(rm, first);
         EXPECT_NE(rm, VI_NULL);
     }
-    bus.SetNextSessionNumber(0xFFFFFFFF);
+    library.Sessions().SetNextNumber(0xFFFFFFFF);
     ViSession last = VI_NULL;
     ViSession wrapped = VI_NULL;
-    ASSERT_EQ(bus.OpenDefaultRM(&last), VI_SUCCESS);
-    ASSERT_EQ(bus.OpenDefaultRM(&wrapped), VI_SUCCESS);
+    ASSERT_EQ(library.Manager().OpenDefaultRM(&last), VI_SUCCESS);
+    ASSERT_EQ(library.Manager().OpenDefaultRM(&wrapped), VI_SUCCESS);
     EXPECT_NE(wrapped, first);
     EXPECT_NE(wrapped, last);
-    EXPECT_EQ(bus.Close(first), VI_SUCCESS);
+    EXPECT_EQ(library.Sessions().Close(first), VI_SUCCESS);
 }
 
 TEST_F(VisaConformance, EditedScenarioLeavesOpenSessionsOnTheirDevice) {

@@ -213,6 +213,71 @@ ViStatus _VI_FUNC viOut16(ViSession vi, ViUInt16 space, ViBusAddress offset, ViU
 ViStatus _VI_FUNC viOut32(ViSession vi, ViUInt16 space, ViBusAddress offset, ViUInt32 value);
 ViStatus _VI_FUNC viMoveIn16(ViSession vi, ViUInt16 space, ViBusAddress offset, ViBusSize length,
                              ViUInt16* buffer);
+typedef uint64_t ViUInt64;
+typedef uint64_t ViBusAddress64;
+#define VI_ATTR_SRC_INCREMENT ((ViAttr)0x3FFF0040)
+#define VI_ATTR_DEST_INCREMENT ((ViAttr)0x3FFF0041)
+#define VI_ATTR_WIN_ACCESS ((ViAttr)0x3FFF00C3)
+#define VI_NMAPPED 1
+#define VI_USE_OPERS 2
+#define VI_ERROR_WINDOW_NMAPPED ((ViStatus)0xBFFF0057)
+#define VI_ERROR_INV_SIZE ((ViStatus)0xBFFF007B)
+#define VI_ERROR_WINDOW_MAPPED ((ViStatus)0xBFFF0080)
+ViStatus _VI_FUNC viIn8Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset, ViUInt8* value);
+ViStatus _VI_FUNC viIn16Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset, ViUInt16* value);
+ViStatus _VI_FUNC viIn32Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset, ViUInt32* value);
+ViStatus _VI_FUNC viIn64(ViSession vi, ViUInt16 space, ViBusAddress offset, ViUInt64* value);
+ViStatus _VI_FUNC viIn64Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset, ViUInt64* value);
+ViStatus _VI_FUNC viOut8Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset, ViUInt8 value);
+ViStatus _VI_FUNC viOut16Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset, ViUInt16 value);
+ViStatus _VI_FUNC viOut32Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset, ViUInt32 value);
+ViStatus _VI_FUNC viOut64(ViSession vi, ViUInt16 space, ViBusAddress offset, ViUInt64 value);
+ViStatus _VI_FUNC viOut64Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset, ViUInt64 value);
+ViStatus _VI_FUNC viMoveIn8(ViSession vi, ViUInt16 space, ViBusAddress offset, ViBusSize length,
+                            ViUInt8* buffer);
+ViStatus _VI_FUNC viMoveIn8Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset, ViBusSize length,
+                              ViUInt8* buffer);
+ViStatus _VI_FUNC viMoveOut8(ViSession vi, ViUInt16 space, ViBusAddress offset, ViBusSize length,
+                             const ViUInt8* buffer);
+ViStatus _VI_FUNC viMoveOut8Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                               ViBusSize length, const ViUInt8* buffer);
+ViStatus _VI_FUNC viMoveIn16Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                               ViBusSize length, ViUInt16* buffer);
+ViStatus _VI_FUNC viMoveOut16(ViSession vi, ViUInt16 space, ViBusAddress offset, ViBusSize length,
+                              const ViUInt16* buffer);
+ViStatus _VI_FUNC viMoveOut16Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                ViBusSize length, const ViUInt16* buffer);
+ViStatus _VI_FUNC viMoveIn32(ViSession vi, ViUInt16 space, ViBusAddress offset, ViBusSize length,
+                             ViUInt32* buffer);
+ViStatus _VI_FUNC viMoveIn32Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                               ViBusSize length, ViUInt32* buffer);
+ViStatus _VI_FUNC viMoveOut32(ViSession vi, ViUInt16 space, ViBusAddress offset, ViBusSize length,
+                              const ViUInt32* buffer);
+ViStatus _VI_FUNC viMoveOut32Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                ViBusSize length, const ViUInt32* buffer);
+ViStatus _VI_FUNC viMoveIn64(ViSession vi, ViUInt16 space, ViBusAddress offset, ViBusSize length,
+                             ViUInt64* buffer);
+ViStatus _VI_FUNC viMoveIn64Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                               ViBusSize length, ViUInt64* buffer);
+ViStatus _VI_FUNC viMoveOut64(ViSession vi, ViUInt16 space, ViBusAddress offset, ViBusSize length,
+                              const ViUInt64* buffer);
+ViStatus _VI_FUNC viMoveOut64Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                ViBusSize length, const ViUInt64* buffer);
+ViStatus _VI_FUNC viMove(ViSession vi, ViUInt16 srcSpace, ViBusAddress srcOffset, ViUInt16 srcWidth,
+                         ViUInt16 destSpace, ViBusAddress destOffset, ViUInt16 destWidth,
+                         ViBusSize length);
+ViStatus _VI_FUNC viMapAddress(ViSession vi, ViUInt16 space, ViBusAddress offset, ViBusSize size,
+                               ViBoolean access, ViAddr suggested, ViAddr* address);
+ViStatus _VI_FUNC viUnmapAddress(ViSession vi);
+/* Here viPeek and viPoke answer a status: VI_ERROR_WINDOW_NMAPPED without a window. */
+ViStatus _VI_FUNC viPeek8(ViSession vi, ViAddr address, ViUInt8* value);
+ViStatus _VI_FUNC viPeek16(ViSession vi, ViAddr address, ViUInt16* value);
+ViStatus _VI_FUNC viPeek32(ViSession vi, ViAddr address, ViUInt32* value);
+ViStatus _VI_FUNC viPeek64(ViSession vi, ViAddr address, ViUInt64* value);
+ViStatus _VI_FUNC viPoke8(ViSession vi, ViAddr address, ViUInt8 value);
+ViStatus _VI_FUNC viPoke16(ViSession vi, ViAddr address, ViUInt16 value);
+ViStatus _VI_FUNC viPoke32(ViSession vi, ViAddr address, ViUInt32 value);
+ViStatus _VI_FUNC viPoke64(ViSession vi, ViAddr address, ViUInt64 value);
 ViStatus _VI_FUNCC viPrintf(ViSession vi, ViConstString format, ...);
 ViStatus _VI_FUNC viVPrintf(ViSession vi, ViConstString format, va_list args);
 ViStatus _VI_FUNCC viScanf(ViSession vi, ViConstString format, ...);
