@@ -289,7 +289,6 @@ ViStatus _VI_FUNC viVQueryf(ViSession vi, ViConstString writeFormat, ViConstStri
 /* Formatted I/O buffers, file transfers, and the operations no resource of this library offers
  * (they answer VI_ERROR_NSUP_OPER, viTerminate VI_ERROR_INV_JOB_ID). */
 typedef ViUInt32 ViJobId;
-typedef uint64_t ViBusAddress64;
 
 #define VI_IO_IN_BUF 16
 #define VI_IO_OUT_BUF 32
