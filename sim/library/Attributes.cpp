@@ -13,7 +13,7 @@ constexpr ViVersion kVisaVersion = 0x00500800;  // VISA 5.8
 constexpr ViVersion kImplVersion = 0x00010000;
 constexpr ViUInt16 kLibraryManufacturerId = 0x0FFF;
 constexpr const char* kLibraryManufacturer = "AQ3310 soft front panel simulation";
-// The formatted I/O's buffers, as viSetBuf would report them.
+// The formatted I/O's buffers until viSetBuf changes them.
 constexpr ViUInt32 kBufferSize = 4096;
 
 constexpr unsigned kEvery =
@@ -176,6 +176,18 @@ ViAttrState CAttributes::Setting(const Session& session, ViAttr attribute) {
     }
     const AttributeRow* row = Row(attribute);
     return row != nullptr ? row->initial : 0;
+}
+
+bool CAttributes::Keep(ViObject vi, ViAttr attribute, ViAttrState value) {
+    LibraryLock lock(m_state.mutex);
+    Session* session = m_state.Find(vi);
+    const AttributeRow* row = Row(attribute);
+    if (session == nullptr || row == nullptr || row->source != AttributeSource::Setting ||
+        (row->columns & ColumnOf(*session)) == 0) {
+        return false;
+    }
+    session->settings[attribute] = value;
+    return true;
 }
 
 ViStatus CAttributes::Get(ViObject vi, ViAttr attribute, void* value) {

@@ -32,6 +32,10 @@ public:
     ViStatus Get(ViObject vi, ViAttr attribute, void* value);
     ViStatus Set(ViObject vi, ViAttr attribute, ViAttrState value);
 
+    // Keeps a setting the library's own operations change though a client may only read it
+    // (viSetBuf's buffer sizes); false when the session does not have the attribute.
+    bool Keep(ViObject vi, ViAttr attribute, ViAttrState value);
+
     // The table's row for an attribute; null when no session has it.
     static const AttributeRow* Row(ViAttr attribute);
     // The value of a kept setting (its initial value until set).

@@ -38,7 +38,12 @@ SIM_EXPORT ViStatus SFP_VI_CALL viReadToFile(ViSession vi, const ViChar* fileNam
         if (const ViStatus refused = sim::CheckInstrument(vi); refused != VI_SUCCESS) {
             return refused;
         }
-        File file = OpenFile(fileName, "wb");
+        // VI_ATTR_FILE_APPEND_EN adds to the file instead of writing it afresh.
+        ViBoolean append = VI_FALSE;
+        if (sim::CLibrary::Instance().Attributes().Get(vi, VI_ATTR_FILE_APPEND_EN, &append) < 0) {
+            append = VI_FALSE;
+        }
+        File file = OpenFile(fileName, append == VI_TRUE ? "ab" : "wb");
         if (!file) {
             return kFileAccess;
         }

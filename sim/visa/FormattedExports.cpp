@@ -114,8 +114,17 @@ SIM_EXPORT ViStatus SFP_VI_CALL viFlush(ViSession vi, ViUInt16 mask) {
 }
 
 SIM_EXPORT ViStatus SFP_VI_CALL viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size) {
-    return WithFormatted(
-        vi, [&](sim::CFormattedIo& io, CSessionPort&) { return io.SetBuffer(mask, size); });
+    return WithFormatted(vi, [&](sim::CFormattedIo& io, CSessionPort&) {
+        const ViStatus status = io.SetBuffer(mask, size);
+        // The sizes read back as the session's buffer attributes.
+        if (status >= 0 && (mask & sim::VI_READ_BUF) != 0) {
+            Bus().Attributes().Keep(vi, VI_ATTR_RD_BUF_SIZE, size);
+        }
+        if (status >= 0 && (mask & sim::VI_WRITE_BUF) != 0) {
+            Bus().Attributes().Keep(vi, VI_ATTR_WR_BUF_SIZE, size);
+        }
+        return status;
+    });
 }
 
 SIM_EXPORT ViStatus SFP_VI_CALL viBufRead(ViSession vi, ViByte* buffer, ViUInt32 count,

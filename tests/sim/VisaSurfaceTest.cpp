@@ -162,6 +162,9 @@ TEST_F(VisaSurface, BuffersAndFilesCarryTheSessionsMessages) {
     };
     EXPECT_EQ(Call("viSetBuf", vi, ViUInt16(kReadBuf | kWriteBuf), ViUInt32{8}), VI_SUCCESS);
     EXPECT_EQ(Call("viSetBuf", vi + 1000, kReadBuf, ViUInt32{8}), VI_ERROR_INV_OBJECT);
+    ViUInt32 size = 0;
+    EXPECT_EQ(visa.viGetAttribute(vi, VI_ATTR_WR_BUF_SIZE, &size), VI_SUCCESS);
+    EXPECT_EQ(size, 8u) << "the size viSetBuf gave reads back";
 
     // viBufWrite holds the command until viFlush sends it; viClear drops what it holds.
     ViUInt32 count = 0;
@@ -192,6 +195,12 @@ TEST_F(VisaSurface, BuffersAndFilesCarryTheSessionsMessages) {
     EXPECT_EQ(Call("viReadToFile", vi, replyFile.c_str(), ViUInt32{100000}, &count), VI_SUCCESS);
     EXPECT_EQ(Slurp(replyFile), kIdentity.substr(4)) << "written afresh";
     EXPECT_EQ(count, kIdentity.size() - 4);
+    ASSERT_EQ(Call("viSetAttribute", vi, VI_ATTR_FILE_APPEND_EN, ViAttrState{VI_TRUE}), VI_SUCCESS);
+    ASSERT_EQ(Write(vi, command), VI_SUCCESS);
+    EXPECT_EQ(Call("viReadToFile", vi, replyFile.c_str(), ViUInt32{100000}, &count), VI_SUCCESS);
+    EXPECT_EQ(Slurp(replyFile), kIdentity.substr(4) + kIdentity) << "appended";
+    ASSERT_EQ(Call("viSetAttribute", vi, VI_ATTR_FILE_APPEND_EN, ViAttrState{VI_FALSE}),
+              VI_SUCCESS);
     const std::string nowhere = scenario.Path() + ".none/file";
     EXPECT_EQ(Call("viReadToFile", vi, nowhere.c_str(), ViUInt32{10}, &count), kFileAccess);
     EXPECT_EQ(Call("viWriteFromFile", vi, nowhere.c_str(), ViUInt32{10}, &count), kFileAccess);
