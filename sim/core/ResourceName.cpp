@@ -9,13 +9,6 @@ namespace sim {
 
 namespace {
 
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
 std::vector<std::string> Split(const std::string& text) {
     std::vector<std::string> parts;
     std::string::size_type begin = 0;
@@ -66,7 +59,7 @@ bool HostName(const std::string& text, char extra = '.') {
 // VXI and GPIB-VXI: [LA][::INSTR], MEMACC, [LA::]BACKPLANE, SERVANT (VXI only).
 bool Vxi(const std::vector<std::string>& parts, const std::string& prefix, ResourceName* name) {
     const std::size_t n = parts.size();
-    const std::string last = Upper(parts.back());
+    const std::string last = UpperCase(parts.back());
     int la = 0;
     if (n == 2 && (last == "MEMACC" || (last == "SERVANT" && prefix == "VXI"))) {
         name->resourceClass = last;
@@ -94,7 +87,7 @@ bool Vxi(const std::vector<std::string>& parts, const std::string& prefix, Resou
 
 bool Gpib(const std::vector<std::string>& parts, ResourceName* name) {
     const std::size_t n = parts.size();
-    const std::string last = Upper(parts.back());
+    const std::string last = UpperCase(parts.back());
     const std::string board = "GPIB" + std::to_string(name->board);
     if (n == 2 && (last == "INTFC" || last == "SERVANT")) {
         name->resourceClass = last;
@@ -119,7 +112,7 @@ bool Gpib(const std::vector<std::string>& parts, ResourceName* name) {
 
 bool Tcpip(const std::vector<std::string>& parts, ResourceName* name) {
     const std::size_t n = parts.size();
-    const std::string last = Upper(parts.back());
+    const std::string last = UpperCase(parts.back());
     const std::string board = "TCPIP" + std::to_string(name->board);
     if (n >= 2 && !HostName(parts[1])) {
         return false;
@@ -146,7 +139,7 @@ bool Tcpip(const std::vector<std::string>& parts, ResourceName* name) {
 
 bool Usb(const std::vector<std::string>& parts, ResourceName* name) {
     const std::size_t n = parts.size();
-    const std::string last = Upper(parts.back());
+    const std::string last = UpperCase(parts.back());
     const bool hasClass = last == "INSTR" || last == "RAW";
     const std::size_t fields = hasClass ? n - 1 : n;
     if (fields < 4 || fields > 5) {
@@ -169,7 +162,7 @@ bool Usb(const std::vector<std::string>& parts, ResourceName* name) {
 bool ParseParts(const std::string& text, ResourceName* name) {
     *name = ResourceName();
     const std::vector<std::string> parts = Split(text);
-    const std::string head = Upper(parts.front());
+    const std::string head = UpperCase(parts.front());
     static const std::pair<const char*, std::uint16_t> kPrefixes[] = {
         {"GPIB-VXI", VI_INTF_GPIB_VXI}, {"GPIB", VI_INTF_GPIB},   {"VXI", VI_INTF_VXI},
         {"ASRL", VI_INTF_ASRL},         {"TCPIP", VI_INTF_TCPIP}, {"USB", VI_INTF_USB}};
@@ -196,7 +189,7 @@ bool ParseParts(const std::string& text, ResourceName* name) {
             case VI_INTF_USB:
                 return Usb(parts, name);
             default:  // ASRL
-                if (parts.size() > 2 || (parts.size() == 2 && Upper(parts[1]) != "INSTR")) {
+                if (parts.size() > 2 || (parts.size() == 2 && UpperCase(parts[1]) != "INSTR")) {
                     return false;
                 }
                 name->resourceClass = "INSTR";
@@ -213,6 +206,13 @@ bool ParseParts(const std::string& text, ResourceName* name) {
 bool ParseResourceName(const std::string& text, ResourceName* name) {
     return !text.empty() && text.size() <= kMaxResourceNameLength && ParseParts(text, name) &&
            name->canonical.size() <= kMaxResourceNameLength;
+}
+
+std::string UpperCase(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
 }
 
 }  // namespace sim

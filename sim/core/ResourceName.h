@@ -21,4 +21,7 @@ constexpr std::size_t kMaxResourceNameLength = 255;
 // Parses a name case-insensitively; false when it is not a resource name VISA knows.
 bool ParseResourceName(const std::string& text, ResourceName* name);
 
+// The text in capitals: resource names match without regard to case, every part of them.
+std::string UpperCase(std::string text);
+
 }  // namespace sim

@@ -114,23 +114,34 @@ ViStatus CRegisters::Out(ViSession vi, ViUInt16 space, ViBusAddress64 offset, in
     return VI_SUCCESS;
 }
 
-ViStatus CRegisters::MoveIn(ViSession vi, ViUInt16 space, ViBusAddress64 offset, int width,
-                            ViBusSize length, void* buffer) {
-    std::lock_guard<std::mutex> lock(m_state.mutex);
+ViStatus CRegisters::Block(ViSession vi, ViUInt16 space, ViBusAddress64 offset, int width,
+                           ViBusSize length, const void* buffer, ViAttr increment,
+                           Resource** resource, ViBusAddress64* step) {
     const Session* known = m_state.Find(vi);
-    const bool increment =
-        known == nullptr || CAttributes::Setting(*known, VI_ATTR_SRC_INCREMENT) != 0;
+    const bool increments = known == nullptr || CAttributes::Setting(*known, increment) != 0;
     Session* session = nullptr;
-    Resource* resource = nullptr;
     if (const ViStatus refused = Registers(
-            vi, space, offset, width, BlockBytes(length, width, increment), &session, &resource);
+            vi, space, offset, width, BlockBytes(length, width, increments), &session, resource);
         refused != VI_SUCCESS) {
         return refused;
     }
     if (buffer == nullptr && length > 0) {
         return VI_ERROR_USER_BUF;
     }
-    const ViBusAddress64 step = increment ? static_cast<ViBusAddress64>(width / 8) : 0;
+    *step = increments ? static_cast<ViBusAddress64>(width / 8) : 0;
+    return VI_SUCCESS;
+}
+
+ViStatus CRegisters::MoveIn(ViSession vi, ViUInt16 space, ViBusAddress64 offset, int width,
+                            ViBusSize length, void* buffer) {
+    std::lock_guard<std::mutex> lock(m_state.mutex);
+    Resource* resource = nullptr;
+    ViBusAddress64 step = 0;
+    if (const ViStatus refused = Block(vi, space, offset, width, length, buffer,
+                                       VI_ATTR_SRC_INCREMENT, &resource, &step);
+        refused != VI_SUCCESS) {
+        return refused;
+    }
     for (ViBusSize i = 0; i < length; ++i) {
         const ViUInt32 value = ReadRegister(*resource->device, offset + step * i, width);
         if (width == 16) {
@@ -145,20 +156,13 @@ ViStatus CRegisters::MoveIn(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
 ViStatus CRegisters::MoveOut(ViSession vi, ViUInt16 space, ViBusAddress64 offset, int width,
                              ViBusSize length, const void* buffer) {
     std::lock_guard<std::mutex> lock(m_state.mutex);
-    const Session* known = m_state.Find(vi);
-    const bool increment =
-        known == nullptr || CAttributes::Setting(*known, VI_ATTR_DEST_INCREMENT) != 0;
-    Session* session = nullptr;
     Resource* resource = nullptr;
-    if (const ViStatus refused = Registers(
-            vi, space, offset, width, BlockBytes(length, width, increment), &session, &resource);
+    ViBusAddress64 step = 0;
+    if (const ViStatus refused = Block(vi, space, offset, width, length, buffer,
+                                       VI_ATTR_DEST_INCREMENT, &resource, &step);
         refused != VI_SUCCESS) {
         return refused;
     }
-    if (buffer == nullptr && length > 0) {
-        return VI_ERROR_USER_BUF;
-    }
-    const ViBusAddress64 step = increment ? static_cast<ViBusAddress64>(width / 8) : 0;
     for (ViBusSize i = 0; i < length; ++i) {
         const ViUInt32 value = width == 16 ? static_cast<const ViUInt16*>(buffer)[i]
                                            : static_cast<const ViUInt8*>(buffer)[i];

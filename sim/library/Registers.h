@@ -30,6 +30,11 @@ private:
     // the access. The lock is held.
     ViStatus Registers(ViSession vi, ViUInt16 space, ViBusAddress64 offset, int width,
                        ViBusSize bytes, Session** session, Resource** resource);
+    // The device a block move of the session reaches, or the status that refuses the move;
+    // *step is 0 when the session's increment attribute keeps the move on one register. The
+    // lock is held.
+    ViStatus Block(ViSession vi, ViUInt16 space, ViBusAddress64 offset, int width, ViBusSize length,
+                   const void* buffer, ViAttr increment, Resource** resource, ViBusAddress64* step);
     // Where a mapped address points in the session's window; the status when it is not there.
     static ViStatus WindowOffset(const Session& session, ViAddr address, int width,
                                  ViBusAddress64* offset);

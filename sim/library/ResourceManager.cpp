@@ -1,10 +1,10 @@
 #include "sim/library/ResourceManager.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "sim/core/ResourceName.h"
 #include "sim/core/StatusTable.h"
 #include "sim/core/VisaPattern.h"
 #include "sim/library/LanSearch.h"
@@ -13,17 +13,6 @@
 #include "sim/visa/SimHooks.h"
 
 namespace sim {
-
-namespace {
-
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
-}  // namespace
 
 void CResourceManager::CopyOut(const std::string& text, ViChar* out) {
     const std::size_t length = std::min<std::size_t>(text.size(), VI_FIND_BUFLEN - 1);
@@ -82,7 +71,8 @@ std::shared_ptr<Generation> CResourceManager::Load(const std::string& key,
         resource->device = std::make_unique<CDevice>(scenario, now);
         // Names match without regard to case, every part of them (a host name too); the
         // scenario's own spelling is what sessions and searches hand back.
-        const std::string name = Upper(resource->parsed ? resource->name.canonical : scenario.name);
+        const std::string name =
+            UpperCase(resource->parsed ? resource->name.canonical : scenario.name);
         generation->index.emplace(name, generation->resources.size());
         generation->resources.push_back(std::move(resource));
     }
@@ -206,9 +196,9 @@ ViStatus CResourceManager::FindResource(const Generation& generation, const std:
                                         std::size_t* index) {
     ResourceName parsed;
     const bool valid = ParseResourceName(name, &parsed);
-    auto it = generation.index.find(Upper(valid ? parsed.canonical : name));
+    auto it = generation.index.find(UpperCase(valid ? parsed.canonical : name));
     if (it == generation.index.end() && valid) {
-        it = generation.index.find(Upper(name));
+        it = generation.index.find(UpperCase(name));
     }
     // Some clients name a GPIB device without secondary addresses with secondary 0.
     if (it == generation.index.end() && valid && parsed.interfaceType == VI_INTF_GPIB &&

@@ -18,13 +18,6 @@ std::string LowerCase(std::string text) {
     return text;
 }
 
-std::string UpperCase(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
 bool ParseScenarioInteger(const std::string& text, long long* value) {
     std::string::size_type i = 0;
     bool negative = false;

@@ -11,11 +11,11 @@
 #include <string>
 
 #include "instrument/VisaTypes.h"
+#include "sim/core/ResourceName.h"  // UpperCase
 
 namespace sim {
 
 std::string LowerCase(std::string text);
-std::string UpperCase(std::string text);
 // Decimal, or hexadecimal with 0x; an optional sign. No octal: "010" is ten.
 bool ParseScenarioInteger(const std::string& text, long long* value);
 

@@ -3,15 +3,11 @@ by Debian's pyvisa: each call goes through the function pyvisa binds for it.
 
 Run: /usr/bin/python3 registers.py /abs/path/libvisa.so  (ctest runs it with the built library)
 """
-import os
-import sys
-import tempfile
-import unittest
 
 import pyvisa
 from pyvisa import constants
 
-LIBRARY = os.environ.get("SFP_VISA_LIBRARY", "")
+from scenario_case import ScenarioCase, main
 
 SCENARIO = """
 resources:
@@ -27,19 +23,8 @@ A16 = constants.AddressSpace.a16
 Status = constants.StatusCode
 
 
-class Registers(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        handle, cls.path = tempfile.mkstemp(suffix=".yaml")
-        with os.fdopen(handle, "w") as out:
-            out.write(SCENARIO)
-        os.environ["SFP_SIM_SCENARIO"] = cls.path
-        cls.rm = pyvisa.ResourceManager(LIBRARY)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.rm.close()
-        os.unlink(cls.path)
+class Registers(ScenarioCase):
+    SCENARIO = SCENARIO
 
     def open(self, name="VXI0::24::INSTR"):
         resource = self.rm.open_resource(name)
@@ -98,6 +83,4 @@ class Registers(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) > 1 and not sys.argv[1].startswith("Registers"):
-        LIBRARY = sys.argv.pop(1)
-    unittest.main()
+    main("Registers")
