@@ -63,10 +63,14 @@ ViStatus CRegisters::Registers(ViSession vi, ViUInt16 space, ViBusAddress64 offs
     if (found == nullptr) {
         return VI_ERROR_INV_OBJECT;
     }
-    if (found->kind != Session::Kind::Instrument || !found->transport->Device()) {
+    if (found->kind != Session::Kind::Instrument) {
         return VI_ERROR_NSUP_OPER;
     }
-    Resource& device = *found->transport->Device();
+    const std::shared_ptr<Resource>& held = found->transport->Device();
+    if (!held) {
+        return VI_ERROR_NSUP_OPER;
+    }
+    Resource& device = *held;
     if (!CLocks::MayAccess(device, vi)) {
         return VI_ERROR_RSRC_LOCKED;
     }
