@@ -233,19 +233,23 @@ ViStatus CRegisters::WindowOffset(const Session& session, ViAddr address, int wi
     return VI_SUCCESS;
 }
 
-ViStatus CRegisters::Peek(ViSession vi, ViAddr address, int width, ViUInt32* value) {
-    std::lock_guard<std::mutex> lock(m_state.mutex);
+ViStatus CRegisters::Mapped(ViSession vi, ViAddr address, int width, ViBusAddress64* offset,
+                            Resource** resource) {
     const Session* known = m_state.Find(vi);
-    ViBusAddress64 offset = 0;
     if (known != nullptr && known->kind == Session::Kind::Instrument) {
-        if (const ViStatus outside = WindowOffset(*known, address, width, &offset); outside < 0) {
+        if (const ViStatus outside = WindowOffset(*known, address, width, offset); outside < 0) {
             return outside;
         }
     }
     Session* session = nullptr;
+    return Registers(vi, VI_A16_SPACE, *offset, width, (width + 7) / 8, &session, resource);
+}
+
+ViStatus CRegisters::Peek(ViSession vi, ViAddr address, int width, ViUInt32* value) {
+    std::lock_guard<std::mutex> lock(m_state.mutex);
+    ViBusAddress64 offset = 0;
     Resource* resource = nullptr;
-    if (const ViStatus refused =
-            Registers(vi, VI_A16_SPACE, offset, width, (width + 7) / 8, &session, &resource);
+    if (const ViStatus refused = Mapped(vi, address, width, &offset, &resource);
         refused != VI_SUCCESS) {
         return refused;
     }
@@ -258,17 +262,9 @@ ViStatus CRegisters::Peek(ViSession vi, ViAddr address, int width, ViUInt32* val
 
 ViStatus CRegisters::Poke(ViSession vi, ViAddr address, int width, ViUInt32 value) {
     std::lock_guard<std::mutex> lock(m_state.mutex);
-    const Session* known = m_state.Find(vi);
     ViBusAddress64 offset = 0;
-    if (known != nullptr && known->kind == Session::Kind::Instrument) {
-        if (const ViStatus outside = WindowOffset(*known, address, width, &offset); outside < 0) {
-            return outside;
-        }
-    }
-    Session* session = nullptr;
     Resource* resource = nullptr;
-    if (const ViStatus refused =
-            Registers(vi, VI_A16_SPACE, offset, width, (width + 7) / 8, &session, &resource);
+    if (const ViStatus refused = Mapped(vi, address, width, &offset, &resource);
         refused != VI_SUCCESS) {
         return refused;
     }

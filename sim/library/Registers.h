@@ -35,6 +35,10 @@ private:
     // lock is held.
     ViStatus Block(ViSession vi, ViUInt16 space, ViBusAddress64 offset, int width, ViBusSize length,
                    const void* buffer, ViAttr increment, Resource** resource, ViBusAddress64* step);
+    // The register a peek or poke of a mapped address reaches (*offset, *resource), or the
+    // status that refuses it. The lock is held.
+    ViStatus Mapped(ViSession vi, ViAddr address, int width, ViBusAddress64* offset,
+                    Resource** resource);
     // Where a mapped address points in the session's window; the status when it is not there.
     static ViStatus WindowOffset(const Session& session, ViAddr address, int width,
                                  ViBusAddress64* offset);
