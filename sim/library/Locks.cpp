@@ -6,33 +6,15 @@ namespace sim {
 
 ViStatus CLocks::Lock(ViSession vi, ViAccessMode type, ViUInt32 timeout, const ViChar* requestedKey,
                       ViChar* accessKey) {
-    std::shared_ptr<ISessionTransport> transport;  // let go after the lock (see CMessageIo)
-    LibraryLock lock(m_state.mutex);
-    Session* session = m_state.Find(vi);
-    if (session == nullptr) {
-        return VI_ERROR_INV_OBJECT;
-    }
-    if (session->kind != Session::Kind::Instrument) {
-        return VI_ERROR_NSUP_OPER;
-    }
-    transport = session->transport;
-    TransportCall call{m_state, lock, vi, *session};
-    return transport->Lock(call, type, timeout, requestedKey, accessKey);
+    return OnTransport(m_state, vi, [&](ISessionTransport& transport, TransportCall& call) {
+        return transport.Lock(call, type, timeout, requestedKey, accessKey);
+    });
 }
 
 ViStatus CLocks::Unlock(ViSession vi) {
-    std::shared_ptr<ISessionTransport> transport;  // let go after the lock (see CMessageIo)
-    LibraryLock lock(m_state.mutex);
-    Session* session = m_state.Find(vi);
-    if (session == nullptr) {
-        return VI_ERROR_INV_OBJECT;
-    }
-    if (session->kind != Session::Kind::Instrument) {
-        return VI_ERROR_NSUP_OPER;
-    }
-    transport = session->transport;
-    TransportCall call{m_state, lock, vi, *session};
-    return transport->Unlock(call);
+    return OnTransport(m_state, vi, [&](ISessionTransport& transport, TransportCall& call) {
+        return transport.Unlock(call);
+    });
 }
 
 bool CLocks::MayAccess(const Resource& resource, ViSession vi) {

@@ -4,29 +4,6 @@
 
 namespace sim {
 
-namespace {
-
-// Runs op on the instrument session vi's transport, or answers why it cannot.
-template <typename Op>
-ViStatus OnTransport(CLibraryState& state, ViSession vi, Op op) {
-    // Held for the call, as a network call goes on outside the lock where the session may
-    // close; and let go after the lock, as ending a link waits for threads that take it.
-    std::shared_ptr<ISessionTransport> transport;
-    LibraryLock lock(state.mutex);
-    Session* session = state.Find(vi);
-    if (session == nullptr) {
-        return VI_ERROR_INV_OBJECT;
-    }
-    if (session->kind != Session::Kind::Instrument) {
-        return VI_ERROR_NSUP_OPER;
-    }
-    transport = session->transport;
-    TransportCall call{state, lock, vi, *session};
-    return op(*transport, call);
-}
-
-}  // namespace
-
 ViStatus CMessageIo::Write(ViSession vi, const ViByte* buffer, ViUInt32 count, ViUInt32* written,
                            bool end) {
     // The caller's counts start at zero whatever the call comes to.

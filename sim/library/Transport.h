@@ -78,6 +78,26 @@ public:
     virtual void Closing(CLibraryState& state, ViSession vi) = 0;
 };
 
+// Runs op(transport, call) on the instrument session vi's transport, or answers why it cannot
+// (VI_ERROR_INV_OBJECT, VI_ERROR_NSUP_OPER). The transport is held for the call, as a network
+// call goes on outside the lock where the session may close, and let go after the lock, as
+// ending a link waits for threads that take it.
+template <typename Op>
+ViStatus OnTransport(CLibraryState& state, ViSession vi, Op op) {
+    std::shared_ptr<ISessionTransport> transport;
+    LibraryLock lock(state.mutex);
+    Session* session = state.Find(vi);
+    if (session == nullptr) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    if (session->kind != Session::Kind::Instrument) {
+        return VI_ERROR_NSUP_OPER;
+    }
+    transport = session->transport;
+    TransportCall call{state, lock, vi, *session};
+    return op(*transport, call);
+}
+
 // What an open asks of the transports.
 struct OpenRequest {
     CLibraryState& state;
