@@ -205,6 +205,23 @@ constexpr ViStatus VI_ERROR_WINDOW_NMAPPED = ViStatusFromBits(0xBFFF0057);
 constexpr ViStatus VI_ERROR_INV_SIZE = ViStatusFromBits(0xBFFF007B);
 constexpr ViStatus VI_ERROR_WINDOW_MAPPED = ViStatusFromBits(0xBFFF0080);
 
+// Formatted I/O buffers (viSetBuf's and viFlush's mask bits), file transfers, triggers, jobs.
+constexpr ViUInt16 VI_READ_BUF = 0x01;
+constexpr ViUInt16 VI_WRITE_BUF = 0x02;
+constexpr ViUInt16 VI_READ_BUF_DISCARD = 0x04;
+constexpr ViUInt16 VI_WRITE_BUF_DISCARD = 0x08;
+constexpr ViUInt16 VI_IO_IN_BUF = 0x10;
+constexpr ViUInt16 VI_IO_OUT_BUF = 0x20;
+constexpr ViUInt16 VI_IO_IN_BUF_DISCARD = 0x40;
+constexpr ViStatus VI_WARN_NSUP_BUF = ViStatusFromBits(0x3FFF0088);
+constexpr ViStatus VI_ERROR_INV_MASK = ViStatusFromBits(0xBFFF003D);
+constexpr ViStatus VI_ERROR_FILE_ACCESS = ViStatusFromBits(0xBFFF00A1);
+constexpr ViStatus VI_ERROR_FILE_IO = ViStatusFromBits(0xBFFF00A2);
+constexpr ViStatus VI_ERROR_INV_PROT = ViStatusFromBits(0xBFFF0079);
+constexpr ViStatus VI_ERROR_INV_DEGREE = ViStatusFromBits(0xBFFF001B);
+constexpr ViStatus VI_ERROR_INV_JOB_ID = ViStatusFromBits(0xBFFF001C);
+using ViJobId = ViUInt32;
+
 // VISA's value of VI_ATTR_SLOT when the slot is not known.
 constexpr ViInt16 VI_UNKNOWN_SLOT = -1;
 

@@ -14,7 +14,6 @@ namespace {
 
 // A trace line keeps this much of a write; the rest is counted, not kept.
 constexpr std::size_t kMaxTraceText = 200;
-constexpr ViStatus kInvalidProtocol = ViStatusFromBits(0xBFFF0079);  // VI_ERROR_INV_PROT
 
 // The field of "MAKER,MODEL,SERIAL,VERSION" at index.
 std::string IdnField(const std::optional<std::string>& idn, int index) {
@@ -293,7 +292,7 @@ ViStatus CSimulatedTransport::Trigger(TransportCall& call, ViUInt16 protocol) {
     }
     constexpr ViUInt16 kDefaultProtocol = 0;
     if (protocol != kDefaultProtocol) {
-        return kInvalidProtocol;
+        return VI_ERROR_INV_PROT;
     }
     call.state.Record("trigger " + m_resource->scenario.name);
     return VI_SUCCESS;

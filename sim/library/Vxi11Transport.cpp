@@ -13,7 +13,6 @@ namespace {
 
 // Without an open time-out the connection may take the default I/O time-out.
 constexpr ViUInt32 kDefaultConnectMs = 2000;
-constexpr ViStatus kInvalidProtocol = ViStatusFromBits(0xBFFF0079);  // VI_ERROR_INV_PROT
 
 class CVxi11Transport : public ISessionTransport {
 public:
@@ -95,7 +94,7 @@ public:
     }
     ViStatus Trigger(TransportCall& call, ViUInt16 protocol) override {
         call.lock.unlock();
-        return protocol == 0 ? m_link->Trigger() : kInvalidProtocol;
+        return protocol == 0 ? m_link->Trigger() : VI_ERROR_INV_PROT;
     }
     ViStatus Lock(TransportCall& call, ViAccessMode type, ViUInt32 timeout,
                   const ViChar* /*requestedKey*/, ViChar* accessKey) override {

@@ -83,8 +83,9 @@ void DiscardFormatted(ViSession vi) {
 }  // namespace sim
 
 // viFlush's mask bits: those that reach the formatted read buffer, the write buffer, and all.
-constexpr ViUInt16 kFlushReadBits = 0x01 | 0x04 | 0x10 | 0x40;
-constexpr ViUInt16 kFlushWriteBits = sim::VI_WRITE_BUF | sim::VI_WRITE_BUF_DISCARD;
+constexpr ViUInt16 kFlushReadBits =
+    VI_READ_BUF | VI_READ_BUF_DISCARD | VI_IO_IN_BUF | VI_IO_IN_BUF_DISCARD;
+constexpr ViUInt16 kFlushWriteBits = VI_WRITE_BUF | VI_WRITE_BUF_DISCARD;
 constexpr ViUInt16 kFlushAllBits = 0xFF;
 
 SIM_EXPORT ViStatus SFP_VI_CALL viFlush(ViSession vi, ViUInt16 mask) {
@@ -93,7 +94,7 @@ SIM_EXPORT ViStatus SFP_VI_CALL viFlush(ViSession vi, ViUInt16 mask) {
             return VI_ERROR_INV_OBJECT;
         }
         if (mask == 0 || (mask & ~kFlushAllBits) != 0) {
-            return sim::VI_ERROR_INV_MASK;
+            return VI_ERROR_INV_MASK;
         }
         // Low-level writes leave at once: only the formatted I/O buffers hold anything back.
         if ((mask & (kFlushReadBits | kFlushWriteBits)) == 0) {
@@ -103,9 +104,9 @@ SIM_EXPORT ViStatus SFP_VI_CALL viFlush(ViSession vi, ViUInt16 mask) {
             if ((mask & kFlushReadBits) != 0) {
                 io.DiscardReadBuffer();
             }
-            if ((mask & sim::VI_WRITE_BUF_DISCARD) != 0) {
+            if ((mask & VI_WRITE_BUF_DISCARD) != 0) {
                 io.DiscardWriteBuffer();
-            } else if ((mask & sim::VI_WRITE_BUF) != 0) {
+            } else if ((mask & VI_WRITE_BUF) != 0) {
                 return io.FlushWriteBuffer(port);
             }
             return VI_SUCCESS;
@@ -117,10 +118,10 @@ SIM_EXPORT ViStatus SFP_VI_CALL viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 s
     return WithFormatted(vi, [&](sim::CFormattedIo& io, CSessionPort&) {
         const ViStatus status = io.SetBuffer(mask, size);
         // The sizes read back as the session's buffer attributes.
-        if (status >= 0 && (mask & sim::VI_READ_BUF) != 0) {
+        if (status >= 0 && (mask & VI_READ_BUF) != 0) {
             Bus().Attributes().Keep(vi, VI_ATTR_RD_BUF_SIZE, size);
         }
-        if (status >= 0 && (mask & sim::VI_WRITE_BUF) != 0) {
+        if (status >= 0 && (mask & VI_WRITE_BUF) != 0) {
             Bus().Attributes().Keep(vi, VI_ATTR_WR_BUF_SIZE, size);
         }
         return status;

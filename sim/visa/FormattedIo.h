@@ -52,15 +52,6 @@ constexpr std::size_t kDefaultBufferSize = 4096;
 // the subset, VI_ERROR_USER_BUF for a null format; *out is filled only on success.
 ViStatus ParseFormat(const char* format, bool input, std::vector<Directive>* out);
 
-// viSetBuf's and viFlush's mask bits and the buffers' statuses, as VISA numbers them.
-constexpr ViUInt16 VI_READ_BUF = 0x01;
-constexpr ViUInt16 VI_WRITE_BUF = 0x02;
-constexpr ViUInt16 VI_READ_BUF_DISCARD = 0x04;
-constexpr ViUInt16 VI_WRITE_BUF_DISCARD = 0x08;
-constexpr ViUInt16 VI_IO_IN_BUF = 0x10;
-constexpr ViUInt16 VI_IO_OUT_BUF = 0x20;
-constexpr ViStatus VI_WARN_NSUP_BUF = ViStatusFromBits(0x3FFF0088);
-constexpr ViStatus VI_ERROR_INV_MASK = ViStatusFromBits(0xBFFF003D);
 // The largest buffer viSetBuf grants: it bounds what one session may hold back.
 constexpr std::size_t kMaxBufferSize = std::size_t{1} << 24;
 

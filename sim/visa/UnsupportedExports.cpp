@@ -7,13 +7,7 @@
 #include "sim/visa/SessionCheck.h"
 #include "sim/visa/SimExport.h"
 
-using ViJobId = ViUInt32;
-using ViBusAddress64 = std::uint64_t;
-
 namespace {
-
-constexpr ViStatus kInvalidDegree = ViStatusFromBits(0xBFFF001B);  // VI_ERROR_INV_DEGREE
-constexpr ViStatus kInvalidJob = ViStatusFromBits(0xBFFF001C);     // VI_ERROR_INV_JOB_ID
 
 // VI_ERROR_INV_OBJECT for a session that is not open; otherwise the operation's own answer.
 ViStatus Refuse(ViSession vi, ViStatus answer = VI_ERROR_NSUP_OPER) {
@@ -131,5 +125,5 @@ SIM_EXPORT ViStatus SFP_VI_CALL viMoveAsyncEx(
 }
 
 SIM_EXPORT ViStatus SFP_VI_CALL viTerminate(ViSession vi, ViUInt16 degree, ViJobId /*job*/) {
-    return Refuse(vi, degree != 0 ? kInvalidDegree : kInvalidJob);
+    return Refuse(vi, degree != 0 ? VI_ERROR_INV_DEGREE : VI_ERROR_INV_JOB_ID);
 }

@@ -25,12 +25,12 @@ ViStatus Print(CFormattedIo& io, CFakePort& port, const char* format, ...) {
 TEST(FormattedIo, BufReadGoesThroughTheSizedReadBuffer) {
     CFakePort port;
     CFormattedIo io;
-    EXPECT_EQ(io.SetBuffer(0, 8), sim::VI_ERROR_INV_MASK);
-    EXPECT_EQ(io.SetBuffer(sim::VI_READ_BUF | sim::VI_READ_BUF_DISCARD, 8), sim::VI_ERROR_INV_MASK);
-    EXPECT_EQ(io.SetBuffer(sim::VI_READ_BUF, 0), VI_ERROR_ALLOC);
-    EXPECT_EQ(io.SetBuffer(sim::VI_READ_BUF, sim::kMaxBufferSize + 1), VI_ERROR_ALLOC);
-    EXPECT_EQ(io.SetBuffer(sim::VI_IO_IN_BUF, 8), sim::VI_WARN_NSUP_BUF);
-    ASSERT_EQ(io.SetBuffer(sim::VI_READ_BUF, 4), VI_SUCCESS);
+    EXPECT_EQ(io.SetBuffer(0, 8), VI_ERROR_INV_MASK);
+    EXPECT_EQ(io.SetBuffer(VI_READ_BUF | VI_READ_BUF_DISCARD, 8), VI_ERROR_INV_MASK);
+    EXPECT_EQ(io.SetBuffer(VI_READ_BUF, 0), VI_ERROR_ALLOC);
+    EXPECT_EQ(io.SetBuffer(VI_READ_BUF, sim::kMaxBufferSize + 1), VI_ERROR_ALLOC);
+    EXPECT_EQ(io.SetBuffer(VI_IO_IN_BUF, 8), VI_WARN_NSUP_BUF);
+    ASSERT_EQ(io.SetBuffer(VI_READ_BUF, 4), VI_SUCCESS);
     port.Message("ABCDEFGHIJ\n");
     port.script.push_back({"xy,", true, VI_SUCCESS_TERM_CHAR});
     port.Message("12");
@@ -55,7 +55,7 @@ TEST(FormattedIo, BufReadGoesThroughTheSizedReadBuffer) {
 TEST(FormattedIo, BufWriteHoldsBytesUntilFullFlushedOrPrinted) {
     CFakePort port;
     CFormattedIo io;
-    ASSERT_EQ(io.SetBuffer(sim::VI_WRITE_BUF, 4), VI_SUCCESS);
+    ASSERT_EQ(io.SetBuffer(VI_WRITE_BUF, 4), VI_SUCCESS);
     const auto bytes = [](const char* text) { return reinterpret_cast<const ViByte*>(text); };
     std::size_t taken = 0;
     EXPECT_EQ(io.BufWrite(port, bytes("abcdef"), 6, &taken), VI_SUCCESS);

@@ -16,17 +16,6 @@
 
 namespace {
 
-using ViJobId = ViUInt32;
-using ViBusAddress64 = std::uint64_t;
-
-constexpr ViStatus kInvalidDegree = ViStatusFromBits(0xBFFF001B);
-constexpr ViStatus kInvalidJob = ViStatusFromBits(0xBFFF001C);
-constexpr ViStatus kFileAccess = ViStatusFromBits(0xBFFF00A1);
-constexpr ViStatus kFileIo = ViStatusFromBits(0xBFFF00A2);
-constexpr ViUInt16 kReadBuf = 1;
-constexpr ViUInt16 kWriteBuf = 2;
-constexpr ViUInt16 kWriteBufDiscard = 8;
-
 const char* const kMeter = R"(
 resources:
   - {name: GPIB0::9::INSTR, idn: "OTHERCO,METER,1,1.0"}
@@ -139,17 +128,17 @@ TEST_F(VisaSurface, OperationsNoResourceOffersAnswerTheirStatus) {
          },
          nsup},
         {"viTerminate", [&](ViSession s) { return Call("viTerminate", s, w, ViJobId{1}); },
-         kInvalidJob},
+         VI_ERROR_INV_JOB_ID},
         {"viTerminate degree",
          [&](ViSession s) { return Call("viTerminate", s, ViUInt16{1}, ViJobId{1}); },
-         kInvalidDegree},
+         VI_ERROR_INV_DEGREE},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.call(vi), c.answer) << c.name;
         EXPECT_EQ(c.call(closed), VI_ERROR_INV_OBJECT) << c.name;
     }
     EXPECT_EQ(Call("viGpibSendIFC", rm), nsup) << "the resource manager is open";
-    EXPECT_EQ(Call("viTerminate", rm, w, ViJobId{1}), kInvalidJob);
+    EXPECT_EQ(Call("viTerminate", rm, w, ViJobId{1}), VI_ERROR_INV_JOB_ID);
     visa.viClose(rm);
 }
 
@@ -160,8 +149,8 @@ TEST_F(VisaSurface, BuffersAndFilesCarryTheSessionsMessages) {
     const auto bytes = [](const std::string& text) {
         return reinterpret_cast<const ViByte*>(text.data());
     };
-    EXPECT_EQ(Call("viSetBuf", vi, ViUInt16(kReadBuf | kWriteBuf), ViUInt32{8}), VI_SUCCESS);
-    EXPECT_EQ(Call("viSetBuf", vi + 1000, kReadBuf, ViUInt32{8}), VI_ERROR_INV_OBJECT);
+    EXPECT_EQ(Call("viSetBuf", vi, ViUInt16(VI_READ_BUF | VI_WRITE_BUF), ViUInt32{8}), VI_SUCCESS);
+    EXPECT_EQ(Call("viSetBuf", vi + 1000, VI_READ_BUF, ViUInt32{8}), VI_ERROR_INV_OBJECT);
     ViUInt32 size = 0;
     EXPECT_EQ(visa.viGetAttribute(vi, VI_ATTR_WR_BUF_SIZE, &size), VI_SUCCESS);
     EXPECT_EQ(size, 8u) << "the size viSetBuf gave reads back";
@@ -172,16 +161,16 @@ TEST_F(VisaSurface, BuffersAndFilesCarryTheSessionsMessages) {
     ASSERT_EQ(Call("viBufWrite", vi, bytes(command), ViUInt32{6}, &count), VI_SUCCESS);
     EXPECT_EQ(count, 6u);
     EXPECT_EQ(Writes(), 0);
-    ASSERT_EQ(Call("viFlush", vi, kWriteBuf), VI_SUCCESS);
+    ASSERT_EQ(Call("viFlush", vi, VI_WRITE_BUF), VI_SUCCESS);
     EXPECT_EQ(Writes(), 1);
     std::vector<ViByte> reply(64);
     EXPECT_EQ(Call("viBufRead", vi, reply.data(), ViUInt32{64}, &count), VI_SUCCESS);
     EXPECT_EQ(std::string(reply.begin(), reply.begin() + count), kIdentity);
     ASSERT_EQ(Call("viBufWrite", vi, bytes(command), ViUInt32{6}, &count), VI_SUCCESS);
     ASSERT_EQ(Call("viClear", vi), VI_SUCCESS);
-    ASSERT_EQ(Call("viFlush", vi, kWriteBuf), VI_SUCCESS);
+    ASSERT_EQ(Call("viFlush", vi, VI_WRITE_BUF), VI_SUCCESS);
     ASSERT_EQ(Call("viBufWrite", vi, bytes(command), ViUInt32{6}, &count), VI_SUCCESS);
-    ASSERT_EQ(Call("viFlush", vi, kWriteBufDiscard), VI_SUCCESS);
+    ASSERT_EQ(Call("viFlush", vi, VI_WRITE_BUF_DISCARD), VI_SUCCESS);
     EXPECT_EQ(Writes(), 1) << "cleared and discarded commands are not sent";
 
     // Files: only count bytes of the command file leave, the reply lands whole.
@@ -202,12 +191,15 @@ TEST_F(VisaSurface, BuffersAndFilesCarryTheSessionsMessages) {
     ASSERT_EQ(Call("viSetAttribute", vi, VI_ATTR_FILE_APPEND_EN, ViAttrState{VI_FALSE}),
               VI_SUCCESS);
     const std::string nowhere = scenario.Path() + ".none/file";
-    EXPECT_EQ(Call("viReadToFile", vi, nowhere.c_str(), ViUInt32{10}, &count), kFileAccess);
-    EXPECT_EQ(Call("viWriteFromFile", vi, nowhere.c_str(), ViUInt32{10}, &count), kFileAccess);
-    EXPECT_EQ(Call("viReadToFile", vi, (const ViChar*)nullptr, ViUInt32{10}, &count), kFileAccess);
+    EXPECT_EQ(Call("viReadToFile", vi, nowhere.c_str(), ViUInt32{10}, &count),
+              VI_ERROR_FILE_ACCESS);
+    EXPECT_EQ(Call("viWriteFromFile", vi, nowhere.c_str(), ViUInt32{10}, &count),
+              VI_ERROR_FILE_ACCESS);
+    EXPECT_EQ(Call("viReadToFile", vi, (const ViChar*)nullptr, ViUInt32{10}, &count),
+              VI_ERROR_FILE_ACCESS);
 #if !defined(_WIN32)
     ASSERT_EQ(Write(vi, command), VI_SUCCESS);
-    EXPECT_EQ(Call("viReadToFile", vi, "/dev/full", ViUInt32{100}, &count), kFileIo);
+    EXPECT_EQ(Call("viReadToFile", vi, "/dev/full", ViUInt32{100}, &count), VI_ERROR_FILE_IO);
 #endif
     std::remove(commandFile.c_str());
     std::remove(replyFile.c_str());
