@@ -190,6 +190,16 @@ bool CAttributes::Keep(ViObject vi, ViAttr attribute, ViAttrState value) {
     return true;
 }
 
+ViAttrState CAttributes::Kept(ViObject vi, ViAttr attribute) {
+    LibraryLock lock(m_state.mutex);
+    const Session* session = m_state.Find(vi);
+    if (session == nullptr) {
+        const AttributeRow* row = Row(attribute);
+        return row != nullptr ? row->initial : 0;
+    }
+    return Setting(*session, attribute);
+}
+
 ViStatus CAttributes::Get(ViObject vi, ViAttr attribute, void* value) {
     LibraryLock lock(m_state.mutex);
     Session* session = m_state.Find(vi);

@@ -35,6 +35,9 @@ public:
     // Keeps a setting the library's own operations change though a client may only read it
     // (viSetBuf's buffer sizes); false when the session does not have the attribute.
     bool Keep(ViObject vi, ViAttr attribute, ViAttrState value);
+    // A kept setting as the library's own operations read it (viReadToFile's append): not
+    // traced as a client's read; the table's initial value for a session that is not open.
+    ViAttrState Kept(ViObject vi, ViAttr attribute);
 
     // The table's row for an attribute; null when no session has it.
     static const AttributeRow* Row(ViAttr attribute);

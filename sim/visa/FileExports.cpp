@@ -1,6 +1,6 @@
 // viReadToFile and viWriteFromFile: a session's message I/O to and from a file, in bounded
 // chunks so that a transfer of any size holds little memory. The file is written afresh each
-// time (VISA's default; the append attribute is not offered). No exception may leave a
+// time unless the session's VI_ATTR_FILE_APPEND_EN is set. No exception may leave a
 // function of this file: the caller is C.
 #include <algorithm>
 #include <cstdio>
@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr ViStatus kFileAccess = ViStatusFromBits(0xBFFF00A1);  // VI_ERROR_FILE_ACCESS
-constexpr ViStatus kFileIo = ViStatusFromBits(0xBFFF00A2);      // VI_ERROR_FILE_IO
 constexpr ViUInt32 kChunk = 64 * 1024;
 
 struct FileCloser {
@@ -39,13 +37,11 @@ SIM_EXPORT ViStatus SFP_VI_CALL viReadToFile(ViSession vi, const ViChar* fileNam
             return refused;
         }
         // VI_ATTR_FILE_APPEND_EN adds to the file instead of writing it afresh.
-        ViBoolean append = VI_FALSE;
-        if (sim::CLibrary::Instance().Attributes().Get(vi, VI_ATTR_FILE_APPEND_EN, &append) < 0) {
-            append = VI_FALSE;
-        }
-        File file = OpenFile(fileName, append == VI_TRUE ? "ab" : "wb");
+        const bool append =
+            sim::CLibrary::Instance().Attributes().Kept(vi, VI_ATTR_FILE_APPEND_EN) == VI_TRUE;
+        File file = OpenFile(fileName, append ? "ab" : "wb");
         if (!file) {
-            return kFileAccess;
+            return VI_ERROR_FILE_ACCESS;
         }
         std::vector<ViByte> chunk(std::min(count, kChunk));
         ViStatus status = VI_SUCCESS_MAX_CNT;
@@ -55,7 +51,7 @@ SIM_EXPORT ViStatus SFP_VI_CALL viReadToFile(ViSession vi, const ViChar* fileNam
             ViUInt32 got = 0;
             status = sim::CLibrary::Instance().Io().Read(vi, chunk.data(), size, &got);
             if (got > 0 && std::fwrite(chunk.data(), 1, got, file.get()) != got) {
-                return kFileIo;
+                return VI_ERROR_FILE_IO;
             }
             total += got;
             if (transferred != nullptr) {
@@ -63,7 +59,7 @@ SIM_EXPORT ViStatus SFP_VI_CALL viReadToFile(ViSession vi, const ViChar* fileNam
             }
         }
         if (std::fflush(file.get()) != 0) {
-            return kFileIo;
+            return VI_ERROR_FILE_IO;
         }
         return status;
     });
@@ -81,21 +77,21 @@ SIM_EXPORT ViStatus SFP_VI_CALL viWriteFromFile(ViSession vi, const ViChar* file
         }
         File file = OpenFile(fileName, "rb");
         if (!file) {
-            return kFileAccess;
+            return VI_ERROR_FILE_ACCESS;
         }
         std::vector<ViByte> chunk(std::min(count, kChunk));
         while (total < count) {
             const ViUInt32 size = std::min(count - total, kChunk);
             const std::size_t got = std::fread(chunk.data(), 1, size, file.get());
             if (std::ferror(file.get()) != 0) {
-                return kFileIo;
+                return VI_ERROR_FILE_IO;
             }
             // END goes with the last byte of the transfer: count reached or the file's end.
             bool last = got < size || total + got == count;
             if (!last) {
                 const int next = std::fgetc(file.get());
                 if (std::ferror(file.get()) != 0) {
-                    return kFileIo;
+                    return VI_ERROR_FILE_IO;
                 }
                 last = next == EOF;
                 if (!last) {
